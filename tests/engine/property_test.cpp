@@ -1,0 +1,170 @@
+// Random events of every kind, with random clock texts; the record's
+// invariants and the display must agree after each one, and no overflow may
+// escape while the settings stay within their bounds.
+
+#include "phase_colour.h"
+#include "recording_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace bw;
+using namespace bw::test;
+
+namespace {
+
+std::string twoDigits(int v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, v >= 100 ? "%02d" : "%2d", v % 100);
+    return buf;
+}
+
+class RandomClock : public TimeOfDay {
+  public:
+    std::string next = "09:00:00";
+    std::string text() override { return next; }
+};
+
+struct Fuzz {
+    RecordingWindow window;
+    RandomClock clock;
+    CountingBeeper beeper{window};
+    Session session{window, clock, beeper};
+    SessionState& st = session.state();
+    std::mt19937 rng{20261208};
+    int clockSeconds = 0;
+    int overTimeEvents = 0, pausedOverTimeEvents = 0, bells = 0;
+
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+
+    void resize() {
+        static const i16 units[] = {15, 20, 25, 32, 40};
+        st.unit = units[pick(5)];
+        window.setWidthTwips(Element::ProgBar, float(mul(mul(st.unit, 3), st.progressShown)));
+    }
+
+    void tick() {
+        const int r = pick(100);
+        if (r < 3) {
+            static const char* odd[] = {"", "12:00", "x", "23:59:59", "00:00:00"};
+            clock.next = odd[pick(5)];
+        } else if (r < 8) {
+            // the timer fires again within the same second
+        } else {
+            clockSeconds += 1;
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", clockSeconds / 3600 % 24,
+                          clockSeconds / 60 % 60, clockSeconds % 60);
+            clock.next = buf;
+        }
+        session.Tick();
+    }
+
+    void event(int endWeight) {
+        const int r = pick(1000);
+        if (r < 820) return tick();
+        if (r < 835) return session.CBpause_Click();
+        if (r < 880) return session.CBpback_Click();
+        if (r < 920) return session.CBpfwd_Click();
+        if (r < 960) {
+            // Shortening clicks come twice as often, so sessions stay short
+            // enough for the run to spend time in over time too.
+            using Click = void (Session::*)();
+            static const Click clicks[] = {
+                &Session::CBinc5_Click, &Session::CBdec5_Click, &Session::CBinc1_Click,
+                &Session::CBdec1_Click, &Session::CBinc2_Click, &Session::CBdec2_Click,
+                &Session::CBinc3_Click, &Session::CBdec3_Click, &Session::CBdec5_Click,
+                &Session::CBdec1_Click, &Session::CBdec2_Click, &Session::CBdec3_Click};
+            return (session.*clicks[pick(12)])();
+        }
+        if (r < 970) return session.RBmode_Click(static_cast<i16>(pick(2)));
+        if (r < 980) return resize();
+        if (st.runState == 0 || pick(20) < endWeight) session.CBstend_Click();
+    }
+
+    void checkInvariants(i16 armedTotal) {
+        ASSERT_EQ(st.totalMin, st.startMin);
+        ASSERT_EQ(st.totalMin, armedTotal);
+        ASSERT_GE(st.totalMin, 7);
+        ASSERT_LE(st.totalMin, 150);
+        ASSERT_GT(st.bell1Min, st.bell2Min);
+        ASSERT_GE(st.bell2Min, 1);
+        ASSERT_GE(st.secs, 0);
+        ASSERT_LE(st.secs, 59);
+        ASSERT_GE(st.beepsDue, 0);
+        ASSERT_LE(st.beepsDue, 3);
+        ASSERT_TRUE(st.paused == 0 || st.runState != 0);
+        ASSERT_EQ(window[Element::ProgBar].width, 3.0f * st.unit * st.progressShown);
+
+        const bool over = st.runState == 2;
+        ASSERT_EQ(window[Element::Form1].back,
+                  over ? PhaseColour::overTimeWindow : PhaseColour::normalWindow);
+        ASSERT_EQ(window[Element::Lbackground].opaque, !over);
+        ASSERT_EQ(window[Element::LabelOver].visible, over);
+        ASSERT_EQ(window[Element::ProgBar].visible, !over);
+        ASSERT_EQ(window[Element::ProgFrame].visible, !over);
+        ASSERT_EQ(window[Element::LabelPause].visible, st.paused == 1);
+        ASSERT_EQ(window[Element::CBpfwd].enabled, st.paused == 1);
+        ASSERT_EQ(window[Element::CBpause].enabled, st.runState != 0);
+        ASSERT_EQ(window[Element::CBpause].caption, st.paused ? "Resume" : "Pause");
+        ASSERT_EQ(window[Element::CBstend].caption, st.runState == 0 ? "Start" : " End ");
+
+        if (over) {
+            ASSERT_GE(st.remMin, 0);
+            ASSERT_LE(st.remMin, 100);
+            ASSERT_EQ(window[Element::Dminutes].caption, twoDigits(std::min<int>(st.remMin, 99)));
+            ASSERT_EQ(window[Element::Dseconds].caption,
+                      st.remMin >= 100 ? "99" : twoDigits(100 + st.secs));
+            return;
+        }
+        ASSERT_GE(st.remMin, 0);
+        ASSERT_LE(st.remMin, st.startMin);
+        if (st.remMin == st.startMin) {
+            ASSERT_EQ(st.secs, 0);
+        }
+        const bool beforeBell2 = st.remMin >= st.bell2Min;
+        const int shown = st.modeCur == 0 && beforeBell2 ? st.remMin - st.bell2Min : st.remMin;
+        ASSERT_EQ(st.dispMin, shown);
+        ASSERT_EQ(window[Element::Dminutes].caption, twoDigits(st.dispMin));
+        ASSERT_EQ(window[Element::Dseconds].caption, twoDigits(100 + st.secs));
+        const Colour band = st.remMin >= st.bell1Min ? PhaseColour::beforeBell1
+                            : beforeBell2            ? PhaseColour::afterBell1
+                                                     : PhaseColour::afterBell2;
+        ASSERT_EQ(window[Element::Lbackground].back, band);
+        const double elapsed = st.totalMin * 60.0 - (st.remMin * 60.0 + st.secs);
+        ASSERT_LE(std::abs(st.progressShown - 150.0 * elapsed / (60.0 * st.totalMin)), 1.0);
+    }
+};
+
+} // namespace
+
+TEST(Property, InvariantsHoldUnderRandomEvents) {
+    Fuzz f;
+    f.session.Initialize();
+    f.session.Load();
+    f.resize();
+    i16 armedTotal = f.st.totalMin;
+    const int events = 300000;
+    for (int i = 0; i < events; ++i) {
+        // Long stretches without End let sessions reach and stay in over time.
+        const int endWeight = (i / 5000) % 2 == 0 ? 1 : 0;
+        const int beepsBefore = f.beeper.beeps;
+        ASSERT_NO_THROW(f.event(endWeight)) << "event " << i;
+        ASSERT_LE(f.beeper.beeps - beepsBefore, 1);
+        if (f.st.runState == 0) armedTotal = static_cast<i16>(f.st.mint1 + f.st.mint2 + f.st.mint3);
+        ASSERT_GE(f.st.mint1, 5);
+        ASSERT_LE(f.st.mint1, 90);
+        ASSERT_GE(f.st.mint2, 1);
+        ASSERT_LE(f.st.mint3, 30);
+        f.checkInvariants(armedTotal);
+        if (::testing::Test::HasFatalFailure()) FAIL() << "after event " << i;
+        f.overTimeEvents += f.st.runState == 2;
+        f.pausedOverTimeEvents += f.st.runState == 2 && f.st.paused == 1;
+    }
+    // The run must have reached the states it is meant to exercise.
+    EXPECT_GT(f.overTimeEvents, events / 20);
+    EXPECT_GT(f.pausedOverTimeEvents, events / 100);
+    EXPECT_GT(f.beeper.beeps, 100);
+}
