@@ -8,11 +8,17 @@
 namespace bw {
 
 namespace {
-i16 roundDownToTen(i16 secs) { return mul(div(secs, 10), 10); }
+i16 roundDownToTen(i16 secs) {
+    return mul(div(secs, 10), 10);
+}
 // 37 -> 30, 30 -> 20: a value on the grid moves a whole step.
-i16 stepDownToTen(i16 secs) { return secs % 10 == 0 ? sub(secs, 10) : roundDownToTen(secs); }
+i16 stepDownToTen(i16 secs) {
+    return secs % 10 == 0 ? sub(secs, 10) : roundDownToTen(secs);
+}
 // 37 -> 40, 40 -> 50.
-i16 stepUpToTen(i16 secs) { return add(roundDownToTen(secs), 10); }
+i16 stepUpToTen(i16 secs) {
+    return add(roundDownToTen(secs), 10);
+}
 } // namespace
 
 void Session::CBpback_Click() {

@@ -10,7 +10,9 @@ std::string lastTwoWithSign(i16 value) {
     return text.substr(text.size() - 2);
 }
 
-void Session::ShowMinutes(i16 value) { ui_.setCaption(Element::Dminutes, lastTwoWithSign(value)); }
+void Session::ShowMinutes(i16 value) {
+    ui_.setCaption(Element::Dminutes, lastTwoWithSign(value));
+}
 
 void Session::ShowSeconds(i16 value) {
     // Adding 100 pads the seconds with a leading zero.

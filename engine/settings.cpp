@@ -20,14 +20,30 @@ void Session::changeInterval(i16& interval, Element box, i16 step, i16 low, i16 
     if (st_.runState == 0) ResetSession();
 }
 
-void Session::CBinc5_Click() { changeInterval(st_.mint1, Element::TBmint1, 5, kMint1Low, kMint1High); }
-void Session::CBdec5_Click() { changeInterval(st_.mint1, Element::TBmint1, -5, kMint1Low, kMint1High); }
-void Session::CBinc1_Click() { changeInterval(st_.mint1, Element::TBmint1, 1, kMint1Low, kMint1High); }
-void Session::CBdec1_Click() { changeInterval(st_.mint1, Element::TBmint1, -1, kMint1Low, kMint1High); }
-void Session::CBinc2_Click() { changeInterval(st_.mint2, Element::TBmint2, 1, kGapLow, kGapHigh); }
-void Session::CBdec2_Click() { changeInterval(st_.mint2, Element::TBmint2, -1, kGapLow, kGapHigh); }
-void Session::CBinc3_Click() { changeInterval(st_.mint3, Element::TBmint3, 1, kGapLow, kGapHigh); }
-void Session::CBdec3_Click() { changeInterval(st_.mint3, Element::TBmint3, -1, kGapLow, kGapHigh); }
+void Session::CBinc5_Click() {
+    changeInterval(st_.mint1, Element::TBmint1, 5, kMint1Low, kMint1High);
+}
+void Session::CBdec5_Click() {
+    changeInterval(st_.mint1, Element::TBmint1, -5, kMint1Low, kMint1High);
+}
+void Session::CBinc1_Click() {
+    changeInterval(st_.mint1, Element::TBmint1, 1, kMint1Low, kMint1High);
+}
+void Session::CBdec1_Click() {
+    changeInterval(st_.mint1, Element::TBmint1, -1, kMint1Low, kMint1High);
+}
+void Session::CBinc2_Click() {
+    changeInterval(st_.mint2, Element::TBmint2, 1, kGapLow, kGapHigh);
+}
+void Session::CBdec2_Click() {
+    changeInterval(st_.mint2, Element::TBmint2, -1, kGapLow, kGapHigh);
+}
+void Session::CBinc3_Click() {
+    changeInterval(st_.mint3, Element::TBmint3, 1, kGapLow, kGapHigh);
+}
+void Session::CBdec3_Click() {
+    changeInterval(st_.mint3, Element::TBmint3, -1, kGapLow, kGapHigh);
+}
 
 void Session::RBmode_Click(i16 index) {
     // Only the two option buttons exist; any other index is ignored.

@@ -34,7 +34,7 @@ TEST(Overflow, ResetSessionWritesNothingWhenTheSumsOverflow) {
 TEST(Overflow, TickKeepsTheWritesBeforeTheFault) {
     Rig rig;
     rig.start();
-    rig.steps(7); // the 8th second moves the bar for the first time
+    rig.steps(7);        // the 8th second moves the bar for the first time
     rig.st.unit = 20000; // a bar width that cannot be formed
     rig.window.clearLog();
     ++rig.clock.seconds;

@@ -8,7 +8,7 @@ using namespace bw::test;
 
 TEST(Readouts, MinutesKeepTheLastTwoCharactersWithASignPosition) {
     Rig rig;
-    const std::pair<i16, const char*> cases[] = {{0, " 0"},  {9, " 9"},   {10, "10"}, {99, "99"},
+    const std::pair<i16, const char*> cases[] = {{0, " 0"},   {9, " 9"},   {10, "10"}, {99, "99"},
                                                  {100, "00"}, {150, "50"}, {-5, "-5"}, {-15, "15"}};
     for (auto [value, text] : cases) {
         rig.session.ShowMinutes(value);

@@ -30,7 +30,8 @@ class RecordingWindow : public WindowElements {
     int writesTo(Element e, const std::string& property) const {
         const std::string prefix = std::string(elementName(e)) + "." + property + "=";
         int n = 0;
-        for (const auto& entry : log) n += entry.rfind(prefix, 0) == 0;
+        for (const auto& entry : log)
+            n += entry.rfind(prefix, 0) == 0;
         return n;
     }
 
@@ -111,7 +112,8 @@ struct Rig {
         session.Tick();
     }
     void steps(int n) {
-        for (int i = 0; i < n; ++i) step();
+        for (int i = 0; i < n; ++i)
+            step();
     }
     void start() { session.CBstend_Click(); }
     std::string minutes() { return window[Element::Dminutes].caption; }

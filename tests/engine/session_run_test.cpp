@@ -78,9 +78,15 @@ void runWholeSession(int m1, int m2, int m3, bool modeA, int overSeconds) {
 
 } // namespace
 
-TEST(WholeSession, DefaultsInModeA) { runWholeSession(10, 5, 5, true, 130); }
-TEST(WholeSession, DefaultsInModeB) { runWholeSession(10, 5, 5, false, 130); }
-TEST(WholeSession, ShortestSessionInModeA) { runWholeSession(5, 1, 1, true, 61); }
+TEST(WholeSession, DefaultsInModeA) {
+    runWholeSession(10, 5, 5, true, 130);
+}
+TEST(WholeSession, DefaultsInModeB) {
+    runWholeSession(10, 5, 5, false, 130);
+}
+TEST(WholeSession, ShortestSessionInModeA) {
+    runWholeSession(5, 1, 1, true, 61);
+}
 TEST(WholeSession, LongestSessionRunsToTheOverTimeStop) {
     runWholeSession(90, 30, 30, false, 100 * 60 + 300);
 }
@@ -111,10 +117,12 @@ TEST(WholeSession, ModeATextsAroundTheBells) {
 TEST(WholeSession, TicksWithinOneSecondCountOnce) {
     Rig rig;
     rig.start();
-    for (int i = 0; i < 20; ++i) rig.session.Tick();
+    for (int i = 0; i < 20; ++i)
+        rig.session.Tick();
     EXPECT_EQ(rig.readout(), "15:00");
     rig.clock.seconds += 1;
-    for (int i = 0; i < 20; ++i) rig.session.Tick();
+    for (int i = 0; i < 20; ++i)
+        rig.session.Tick();
     EXPECT_EQ(rig.readout(), "14:59");
 }
 

@@ -7,9 +7,12 @@ using namespace bw::test;
 
 namespace {
 using Click = void (Session::*)();
-std::string box(Rig& rig, Element e) { return rig.window[e].caption; }
+std::string box(Rig& rig, Element e) {
+    return rig.window[e].caption;
+}
 void press(Rig& rig, Click click, int times = 1) {
-    for (int i = 0; i < times; ++i) (rig.session.*click)();
+    for (int i = 0; i < times; ++i)
+        (rig.session.*click)();
 }
 } // namespace
 
@@ -91,7 +94,7 @@ TEST(Settings, WhileRunningChangesWaitForTheNextReArm) {
     EXPECT_EQ(rig.readout(), "19:30");
     rig.step();
     EXPECT_EQ(rig.readout(), "19:29");
-    rig.start(); // End
+    rig.start();                       // End
     EXPECT_EQ(rig.readout(), "20:00"); // 15 + 5 to the 2nd bell, Mode-A
     EXPECT_EQ(rig.st.totalMin, 25);
 }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb, checks what it shows, starts a session
+# by a click and keeps screenshots at each layout unit in the given folder.
+set -euo pipefail
+program=$1
+shots=$2
+mkdir -p "$shots"
+. "$(dirname "$0")/xvfb_session.sh"
+start_xvfb 2600x1400x24
+
+"$program" >"$work_dir/out.log" 2>&1 &
+app_pid=$!
+started_pids+=($app_pid)
+wid=$(wait_window "Bellwarden coded by") || { echo "no window"; cat "$work_dir/out.log"; exit 1; }
+sleep 0.5
+import -window "$wid" "$shots/unit15-ready.png"
+band=$(pixel "$shots/unit15-ready.png" 462 80)
+[ "$band" = "0,255,255" ] || { echo "ready band is $band, not cyan"; exit 1; }
+
+xdotool mousemove --window "$wid" 438 297 click 1 # Start
+sleep 2.5
+import -window "$wid" "$shots/unit15-counting.png"
+kill -0 "$app_pid" || { echo "program ended"; exit 1; }
+
+# One screenshot per layout unit (no window manager here, so the outer width is the client width).
+for width in 640 900 1100 1400; do
+    xdotool windowsize "$wid" "$width" 700
+    sleep 0.6
+    import -window "$wid" "$shots/width$width.png"
+done
+band=$(pixel "$shots/width1400.png" $((462 * 40 / 15)) $((80 * 40 / 15)))
+[ "$band" = "0,255,255" ] || { echo "band at unit 40 is $band"; exit 1; }
+
+[ -s "$work_dir/out.log" ] && grep -v -E 'QStandardPaths|XDG_RUNTIME' "$work_dir/out.log" | grep -q . && {
+    echo "program wrote to stderr:"; cat "$work_dir/out.log"; exit 1; }
+echo "smoke test ok; screenshots in $shots"

@@ -1,0 +1,124 @@
+// Start-up of the window and the wiring of its events to the session.
+
+#include "form1.h"
+
+#include "controls.h"
+#include "fonts.h"
+#include "layout.h"
+
+#include <QButtonGroup>
+#include <QIcon>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <cstdio>
+
+namespace bw {
+
+namespace {
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/bellwarden/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+} // namespace
+
+Form1::Form1(TimeOfDay& clock, Beeper& beeper, QWidget* parent)
+    : QWidget(parent), scale_(logicalDpiX()), elements_(scale_),
+      session_(elements_, clock, beeper) {
+    setObjectName("Form1");
+    setWindowTitle("Bellwarden coded by Xal.Quorvenn");
+    setWindowIcon(programIcon());
+    setFont(fonts::century(9));
+    setAutoFillBackground(true);
+    setOwnColour(this, QPalette::Window, buttonFace());
+    setOwnColour(this, QPalette::WindowText, buttonHighlight());
+    resize(scale_.px(7104), scale_.px(5016));
+
+    buildDesign();
+    setTabOrder();
+    elements_.bind(this);
+    wireEvents();
+
+    guarded("Form_Initialize", [this] { session_.Initialize(); });
+    guarded("Form_Load", [this] { session_.Load(); });
+
+    // The count follows the clock's seconds, so the timer only bounds how late
+    // after a new second the display follows; it never stops.
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(50);
+    connect(&timer_, &QTimer::timeout, this, &Form1::onTimer);
+    timer_.start();
+}
+
+void Form1::onTimer() {
+    guarded("Timer_Timer", [this] { session_.Tick(); });
+}
+
+double Form1::outerWidthTwips() const {
+    return scale_.twips(frameGeometry().width());
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    guarded("Form_Resize", [this] { applyLayout(); });
+}
+
+void Form1::applyLayout() {
+    SessionState& st = session_.state();
+    const Layout layout = computeLayout(outerWidthTwips(), st.progressShown);
+    st.formWidth = layout.formWidth;
+    st.unit = layout.unit;
+    for (const LayoutRow& row : layout.rows) {
+        auto* w = findChild<QWidget*>(row.control, Qt::FindDirectChildrenOnly);
+        if (!w) throw std::runtime_error(std::string("no control named ") + row.control);
+        QRectF g = twipsGeometry(w);
+        if (row.left) g.moveLeft(*row.left);
+        if (row.width) g.setWidth(*row.width);
+        if (row.top) g.moveTop(*row.top);
+        if (row.height) g.setHeight(*row.height);
+        setTwipsGeometry(w, g, scale_);
+        if (row.fontPoints) {
+            QFont f = w->font();
+            f.setPointSize(*row.fontPoints);
+            w->setFont(f);
+        }
+    }
+}
+
+void Form1::wireEvents() {
+    const std::pair<const char*, void (Session::*)()> clicks[] = {
+        {"CBstend", &Session::CBstend_Click}, {"CBpause", &Session::CBpause_Click},
+        {"CBpback", &Session::CBpback_Click}, {"CBpfwd", &Session::CBpfwd_Click},
+        {"CBinc5", &Session::CBinc5_Click},   {"CBdec5", &Session::CBdec5_Click},
+        {"CBinc1", &Session::CBinc1_Click},   {"CBdec1", &Session::CBdec1_Click},
+        {"CBinc2", &Session::CBinc2_Click},   {"CBdec2", &Session::CBdec2_Click},
+        {"CBinc3", &Session::CBinc3_Click},   {"CBdec3", &Session::CBdec3_Click},
+    };
+    for (auto [name, handler] : clicks) {
+        auto* button = findChild<QPushButton*>(name);
+        connect(button, &QPushButton::clicked, this, [this, name, handler] {
+            const std::string label = std::string(name) + "_Click";
+            guarded(label.c_str(), [this, handler] { (session_.*handler)(); });
+        });
+    }
+    connect(modeGroup_, &QButtonGroup::idClicked, this, [this](int index) {
+        guarded("RBmode_Click", [this, index] { session_.RBmode_Click(static_cast<i16>(index)); });
+    });
+}
+
+template <class F> void Form1::guarded(const char* handler, F&& body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        const std::string report = std::string(handler) + ": " + e.what();
+        if (reported_.insert(report).second)
+            std::fprintf(stderr, "bellwarden: error in %s\n", report.c_str());
+    } catch (...) {
+        const std::string report = std::string(handler) + ": unknown error";
+        if (reported_.insert(report).second)
+            std::fprintf(stderr, "bellwarden: error in %s\n", report.c_str());
+    }
+}
+
+} // namespace bw

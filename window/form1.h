@@ -1,0 +1,52 @@
+#pragma once
+// The one window of the program. It owns its controls and the session, and
+// turns each Qt event into the session handler of the same name.
+
+#include "qt_elements.h"
+#include "session.h"
+#include "twips.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <set>
+#include <string>
+
+class QButtonGroup;
+
+namespace bw {
+
+class Form1 : public QWidget {
+  public:
+    Form1(TimeOfDay& clock, Beeper& beeper, QWidget* parent = nullptr);
+
+    Session& session() { return session_; }
+    const TwipsScale& scale() const { return scale_; }
+    double outerWidthTwips() const;
+
+    // The handler of the 50 ms timer; public so tests can fire it in step
+    // with a scripted clock.
+    void onTimer();
+    QTimer& timer() { return timer_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void buildDesign(); // the controls with their design properties
+    void wireEvents();
+    void setTabOrder();
+    void applyLayout(); // the Resize handler
+
+    // Runs one handler; an error inside it is reported once on standard error
+    // and the program runs on with the writes made before it.
+    template <class F> void guarded(const char* handler, F&& body) noexcept;
+
+    TwipsScale scale_;
+    QtElements elements_;
+    Session session_;
+    QTimer timer_;
+    QButtonGroup* modeGroup_ = nullptr;
+    std::set<std::string> reported_;
+};
+
+} // namespace bw
