@@ -42,6 +42,7 @@ template <class W> W* ControlBuilder::place(W* w, const char* name, QRectF twips
 QLabel* ControlBuilder::label(const char* name, const QString& caption, QRectF twips, Fill fill,
                               Qt::Alignment align) const {
     auto* l = place(new QLabel(caption, parent), name, twips);
+    l->setTextFormat(Qt::PlainText); // "<S>" is a caption, not markup
     // Captions sit at the top of their box, as the design draws them.
     l->setAlignment(align | Qt::AlignTop);
     l->setAutoFillBackground(fill == Fill::Opaque);
@@ -54,6 +55,7 @@ QLabel* ControlBuilder::bigText(const char* name, const QString& caption, QRectF
                                 const QFont& font, double designAscentEm,
                                 Qt::Alignment align) const {
     auto* l = place(new DesignTextLabel(caption, parent, designAscentEm), name, twips);
+    l->setTextFormat(Qt::PlainText);
     l->setAlignment(align | Qt::AlignTop);
     l->setAutoFillBackground(false);
     setOwnColour(l, QPalette::WindowText, buttonText());

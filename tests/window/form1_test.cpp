@@ -40,6 +40,8 @@ TEST(Form1, CreationState) {
     EXPECT_EQ(rig.text("LabelPause"), "pause");
     EXPECT_EQ(rig.text("Label4"), "correct");
     EXPECT_EQ(rig.text("Label8"), "(Applied from Next)");
+    EXPECT_EQ(rig.text("Label0"), "<S>");
+    EXPECT_EQ(rig.get<QLabel>("Label0")->textFormat(), Qt::PlainText); // shown, not parsed
     EXPECT_EQ(rig.text("Version"), "Ver.2006-02");
     EXPECT_EQ(rig.text("Label5"), "10:00:00");
     EXPECT_EQ(rig.text("CBstend"), "Start");

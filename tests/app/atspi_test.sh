@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The window scripted through the accessibility bus: find the controls by
+# their accessible names, press Start and Pause, read the readouts.
+set -euo pipefail
+program=$1
+here=$(dirname "$0")
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${BELLWARDEN_PRIVATE_BUS:-}" ]; then
+    export BELLWARDEN_PRIVATE_BUS=1
+    exec dbus-run-session -- bash "$0" "$@"
+fi
+. "$here/xvfb_session.sh"
+start_xvfb 1280x800x24
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work_dir/atspi.log" 2>&1 &
+started_pids+=($!)
+sleep 0.5
+"$program" >"$work_dir/out.log" 2>&1 &
+started_pids+=($!)
+a11y() { /usr/bin/python3 "$here/atspi.py" "$@"; }
+
+[ "$(a11y read)" = "15:00" ] || { echo "ready readout: $(a11y read)"; exit 1; }
+a11y press "Start"
+sleep 2.3
+got=$(a11y read)
+case "$got" in 14:5[0-9]) ;; *) echo "after Start and two seconds: $got"; exit 1 ;; esac
+a11y press "Pause"
+[ "$(a11y visible Paused)" = 1 ] || { echo "pause label not shown"; exit 1; }
+frozen=$(a11y read)
+sleep 1.5
+[ "$(a11y read)" = "$frozen" ] || { echo "count moved while paused"; exit 1; }
+a11y press "Correct 10 seconds back"
+[ "$(a11y read)" = "15:00" ] || { echo "back step gave $(a11y read)"; exit 1; }
+a11y press "Resume"
+a11y press " End "
+[ "$(a11y read)" = "15:00" ] || { echo "after End: $(a11y read)"; exit 1; }
+clock=$(a11y clock)
+[[ "$clock" =~ ^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]$ ]] || { echo "clock text $clock"; exit 1; }
+echo "accessibility test ok"
