@@ -1,7 +1,8 @@
 // Creates the window and runs the event loop; closing the window ends the program.
 
+#include "bell_player.h"
 #include "form1.h"
-#include "system_beep.h"
+#include "screen_saver_inhibitor.h"
 #include "wall_clock.h"
 
 #include <QApplication>
@@ -11,8 +12,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("bellwarden");
     QApplication::setApplicationVersion(BELLWARDEN_VERSION);
     bw::WallClock clock;
-    bw::SystemBeep beep;
-    bw::Form1 window(clock, beep);
+    bw::BellPlayer bell;
+    bw::ScreenSaverInhibitor screenSaver;
+    bw::Form1 window(clock, bell);
+    window.addActivityListener(&bell);
+    window.addActivityListener(&screenSaver);
     window.show();
     return QApplication::exec();
 }

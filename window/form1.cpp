@@ -111,13 +111,29 @@ template <class F> void Form1::guarded(const char* handler, F&& body) noexcept {
     try {
         body();
     } catch (const std::exception& e) {
-        const std::string report = std::string(handler) + ": " + e.what();
-        if (reported_.insert(report).second)
-            std::fprintf(stderr, "bellwarden: error in %s\n", report.c_str());
+        report(handler, e.what());
     } catch (...) {
-        const std::string report = std::string(handler) + ": unknown error";
-        if (reported_.insert(report).second)
-            std::fprintf(stderr, "bellwarden: error in %s\n", report.c_str());
+        report(handler, "unknown error");
+    }
+    notifyActivity();
+}
+
+void Form1::report(const char* handler, const char* what) noexcept {
+    const std::string message = std::string(handler) + ": " + what;
+    if (reported_.insert(message).second)
+        std::fprintf(stderr, "bellwarden: error in %s\n", message.c_str());
+}
+
+void Form1::notifyActivity() noexcept {
+    const bool running = session_.state().runState != 0;
+    if (running == running_) return;
+    running_ = running;
+    for (SessionActivity* listener : listeners_) {
+        try {
+            listener->sessionRunningChanged(running);
+        } catch (const std::exception& e) {
+            report("session activity", e.what());
+        }
     }
 }
 

@@ -4,12 +4,14 @@
 
 #include "qt_elements.h"
 #include "session.h"
+#include "session_activity.h"
 #include "twips.h"
 
 #include <QTimer>
 #include <QWidget>
 #include <set>
 #include <string>
+#include <vector>
 
 class QButtonGroup;
 
@@ -27,6 +29,9 @@ class Form1 : public QWidget {
     // with a scripted clock.
     void onTimer();
     QTimer& timer() { return timer_; }
+
+    // Told whenever a session starts running or returns to ready.
+    void addActivityListener(SessionActivity* listener) { listeners_.push_back(listener); }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -46,7 +51,12 @@ class Form1 : public QWidget {
     Session session_;
     QTimer timer_;
     QButtonGroup* modeGroup_ = nullptr;
+    void report(const char* handler, const char* what) noexcept;
+    void notifyActivity() noexcept;
+
     std::set<std::string> reported_;
+    std::vector<SessionActivity*> listeners_;
+    bool running_ = false;
 };
 
 } // namespace bw
