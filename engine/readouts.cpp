@@ -3,11 +3,14 @@
 #include "phase_colour.h"
 #include "session.h"
 
+#include <cstdio>
+
 namespace bw {
 
 std::string lastTwoWithSign(i16 value) {
-    const std::string text = (value >= 0 ? " " : "") + std::to_string(value);
-    return text.substr(text.size() - 2);
+    char text[8]; // sign position and at most five digits
+    const int length = std::snprintf(text, sizeof text, value >= 0 ? " %d" : "%d", value);
+    return std::string(text + length - 2, 2);
 }
 
 void Session::ShowMinutes(i16 value) {

@@ -2,7 +2,7 @@
 import sys
 import time
 
-import pyatspi
+import pyatspi  # noqa: F401  (re-exported for the tests)
 
 
 def find_app(name="bellwarden", timeout=20.0):

@@ -2,7 +2,7 @@
 // invariants and the display must agree after each one, and no overflow may
 // escape while the settings stay within their bounds.
 
-#include "phase_colour.h"
+#include "invariants.h"
 #include "recording_window.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +14,6 @@ using namespace bw;
 using namespace bw::test;
 
 namespace {
-
-std::string twoDigits(int v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, v >= 100 ? "%02d" : "%2d", v % 100);
-    return buf;
-}
 
 class RandomClock : public TimeOfDay {
   public:
@@ -84,58 +78,6 @@ struct Fuzz {
         if (st.runState == 0 || pick(20) < endWeight) session.CBstend_Click();
     }
 
-    void checkInvariants(i16 armedTotal) {
-        ASSERT_EQ(st.totalMin, st.startMin);
-        ASSERT_EQ(st.totalMin, armedTotal);
-        ASSERT_GE(st.totalMin, 7);
-        ASSERT_LE(st.totalMin, 150);
-        ASSERT_GT(st.bell1Min, st.bell2Min);
-        ASSERT_GE(st.bell2Min, 1);
-        ASSERT_GE(st.secs, 0);
-        ASSERT_LE(st.secs, 59);
-        ASSERT_GE(st.beepsDue, 0);
-        ASSERT_LE(st.beepsDue, 3);
-        ASSERT_TRUE(st.paused == 0 || st.runState != 0);
-        ASSERT_EQ(window[Element::ProgBar].width, 3.0f * st.unit * st.progressShown);
-
-        const bool over = st.runState == 2;
-        ASSERT_EQ(window[Element::Form1].back,
-                  over ? PhaseColour::overTimeWindow : PhaseColour::normalWindow);
-        ASSERT_EQ(window[Element::Lbackground].opaque, !over);
-        ASSERT_EQ(window[Element::LabelOver].visible, over);
-        ASSERT_EQ(window[Element::ProgBar].visible, !over);
-        ASSERT_EQ(window[Element::ProgFrame].visible, !over);
-        ASSERT_EQ(window[Element::LabelPause].visible, st.paused == 1);
-        ASSERT_EQ(window[Element::CBpfwd].enabled, st.paused == 1);
-        ASSERT_EQ(window[Element::CBpause].enabled, st.runState != 0);
-        ASSERT_EQ(window[Element::CBpause].caption, st.paused ? "Resume" : "Pause");
-        ASSERT_EQ(window[Element::CBstend].caption, st.runState == 0 ? "Start" : " End ");
-
-        if (over) {
-            ASSERT_GE(st.remMin, 0);
-            ASSERT_LE(st.remMin, 100);
-            ASSERT_EQ(window[Element::Dminutes].caption, twoDigits(std::min<int>(st.remMin, 99)));
-            ASSERT_EQ(window[Element::Dseconds].caption,
-                      st.remMin >= 100 ? "99" : twoDigits(100 + st.secs));
-            return;
-        }
-        ASSERT_GE(st.remMin, 0);
-        ASSERT_LE(st.remMin, st.startMin);
-        if (st.remMin == st.startMin) {
-            ASSERT_EQ(st.secs, 0);
-        }
-        const bool beforeBell2 = st.remMin >= st.bell2Min;
-        const int shown = st.modeCur == 0 && beforeBell2 ? st.remMin - st.bell2Min : st.remMin;
-        ASSERT_EQ(st.dispMin, shown);
-        ASSERT_EQ(window[Element::Dminutes].caption, twoDigits(st.dispMin));
-        ASSERT_EQ(window[Element::Dseconds].caption, twoDigits(100 + st.secs));
-        const Colour band = st.remMin >= st.bell1Min ? PhaseColour::beforeBell1
-                            : beforeBell2            ? PhaseColour::afterBell1
-                                                     : PhaseColour::afterBell2;
-        ASSERT_EQ(window[Element::Lbackground].back, band);
-        const double elapsed = st.totalMin * 60.0 - (st.remMin * 60.0 + st.secs);
-        ASSERT_LE(std::abs(st.progressShown - 150.0 * elapsed / (60.0 * st.totalMin)), 1.0);
-    }
 };
 
 } // namespace
@@ -158,7 +100,7 @@ TEST(Property, InvariantsHoldUnderRandomEvents) {
         ASSERT_LE(f.st.mint1, 90);
         ASSERT_GE(f.st.mint2, 1);
         ASSERT_LE(f.st.mint3, 30);
-        f.checkInvariants(armedTotal);
+        checkInvariants(f.st, f.window, armedTotal);
         if (::testing::Test::HasFatalFailure()) FAIL() << "after event " << i;
         f.overTimeEvents += f.st.runState == 2;
         f.pausedOverTimeEvents += f.st.runState == 2 && f.st.paused == 1;

@@ -1,3 +1,4 @@
+#include "stderr_capture.h"
 #include "window_rig.h"
 
 #include <QButtonGroup>
@@ -7,9 +8,6 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace bw;
 using namespace bw::test;
@@ -251,32 +249,6 @@ TEST(Form1, ProgressBarKeepsItsShareAcrossResizes) {
         EXPECT_EQ(rig.get("ProgBar")->geometry(), s.rect(QRectF(12 * u, 9 * u, 225 * u, 60 * u)));
     }
 }
-
-namespace {
-// Captures what the code under test writes to standard error.
-class StderrCapture {
-  public:
-    StderrCapture() : file_(std::tmpfile()), saved_(dup(2)) {
-        std::fflush(stderr);
-        dup2(fileno(file_), 2);
-    }
-    std::string finish() {
-        std::fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-        std::string out;
-        std::rewind(file_);
-        for (int c; (c = std::fgetc(file_)) != EOF;)
-            out += char(c);
-        std::fclose(file_);
-        return out;
-    }
-
-  private:
-    FILE* file_;
-    int saved_;
-};
-} // namespace
 
 TEST(Form1, AWideWindowRaisesNoError) {
     WindowRig rig;

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Builds the program and its benchmarks in Release and prints, in one run:
+# CPU per wall-clock second while ready and while counting against xclock and
+# a bare Qt label window measured side by side, peak RSS, start-up to the
+# first frame, step lag, the bell's delay and idle cost, and the engine's own
+# costs. Takes about six minutes. BENCH_SECONDS shortens the CPU phases.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+ensure_packages $BUILD_PACKAGES $RUN_PACKAGES $TEST_PACKAGES libbenchmark-dev
+cmake -S . -B build-bench -DBELLWARDEN_WINDOW=ON -DBELLWARDEN_TESTS=OFF -DBELLWARDEN_BENCH=ON \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench -j"$(nproc)" >/dev/null
+bin=build-bench
+phase=${BENCH_SECONDS:-60}
+
+. tests/app/xvfb_session.sh
+. tests/window/pulse_session.sh
+trap 'stop_pulse; cleanup' EXIT
+start_xvfb 1600x1000x24
+
+# Nanoseconds on a CPU, all threads of a process together.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
+peak_rss_kib() { awk '/VmHWM/ {print $2}' /proc/"$1"/status; }
+now_ns() { date +%s%N; }
+
+echo "== CPU and memory (each phase ${phase} s, all three programs side by side)"
+xclock -update 1 -geometry +1200+0 >/dev/null 2>&1 &
+xclock_pid=$!; started_pids+=($xclock_pid)
+"$bin/bench/bare_qt_label" >/dev/null 2>&1 &
+bare_pid=$!; started_pids+=($bare_pid)
+"$bin/app/bellwarden" >/dev/null 2>&1 &
+app_pid=$!; started_pids+=($app_pid)
+wid=$(wait_window "Bellwarden coded by")
+"$bin/bench/step_lag" $((2 * phase + 10)) >"$work_dir/step_lag.txt" 2>/dev/null &
+lag_pid=$!; started_pids+=($lag_pid)
+sleep 3
+
+measure() { # phase name: prints CPU per wall second for the three programs
+    local t0 a0 b0 c0 t1
+    t0=$(now_ns); a0=$(cpu_ns $app_pid); b0=$(cpu_ns $bare_pid); c0=$(cpu_ns $xclock_pid)
+    sleep "$phase"
+    t1=$(now_ns)
+    awk -v name="$1" -v w=$((t1 - t0)) -v a=$(( $(cpu_ns $app_pid) - a0 )) \
+        -v b=$(( $(cpu_ns $bare_pid) - b0 )) -v c=$(( $(cpu_ns $xclock_pid) - c0 )) 'BEGIN {
+        printf "%-9s bellwarden %.3f%% of a core | bare Qt label %.3f%% | xclock %.3f%% | ratio to bare Qt %.2f, to xclock %.1f\n",
+            name, 100*a/w, 100*b/w, 100*c/w, (b > 0 ? a/b : 0), (c > 0 ? a/c : 0) }'
+}
+measure "ready"
+xdotool mousemove --window "$wid" 438 297 click 1 # Start
+sleep 1
+measure "counting"
+echo "peak RSS: bellwarden $(( $(peak_rss_kib $app_pid) / 1024 )) MiB, bare Qt label $(( $(peak_rss_kib $bare_pid) / 1024 )) MiB, xclock $(( $(peak_rss_kib $xclock_pid) / 1024 )) MiB"
+wait "$lag_pid" || true
+echo "== Step lag (real window, real clock)"
+cat "$work_dir/step_lag.txt"
+kill "$app_pid" "$bare_pid" "$xclock_pid" 2>/dev/null || true
+
+echo "== Start-up, exec to the window mapped and to its first painted frame (5 runs)"
+mapped=(); painted=()
+for run in 1 2 3 4 5; do
+    t0=$(now_ns)
+    "$bin/app/bellwarden" >/dev/null 2>&1 &
+    pid=$!
+    until xwininfo -name "Bellwarden coded by Xal.Quorvenn" 2>/dev/null | grep -q IsViewable; do :; done
+    t1=$(now_ns)
+    id=$(xdotool search --name "Bellwarden coded by" | head -n 1)
+    until [ "$(import -window "$id" -crop 1x1+462+80 -depth 8 txt:- 2>/dev/null | grep -o '#00FFFF')" = "#00FFFF" ]; do :; done
+    t2=$(now_ns)
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+    mapped+=($(( (t1 - t0) / 1000000 ))); painted+=($(( (t2 - t0) / 1000000 )))
+    sleep 0.3
+done
+median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
+echo "mapped: median $(median "${mapped[@]}") ms (${mapped[*]}); painted band seen: median $(median "${painted[@]}") ms (${painted[*]}) (each look at the screen takes tens of ms, so this is an upper bound)"
+
+echo "== Bell: request to recorded sound, output kept ready (private PulseAudio, null sink, idle suspend after 1 s)"
+start_pulse
+parecord --latency-msec=10 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 \
+    | /usr/bin/python3 -u bench/onsets.py >"$work_dir/onsets.txt" &
+recorder_pid=$!
+sleep 0.5
+QT_QPA_PLATFORM=offscreen "$bin/bench/bell_latency" latency 1 60 2>/dev/null >"$work_dir/requests.txt" &
+bell_pid=$!
+sleep 3
+# The null sink renders ahead of real time; its own latency is part of every figure.
+null_latency_ms=$(pactl list sinks | awk '/^[ \t]*Latency:/ {print int($2 / 1000); exit}')
+wait "$bell_pid"
+sleep 1
+pkill -INT -f "parecord --latency-msec=10 -d test.monitor" || true
+wait "$recorder_pid" 2>/dev/null || true
+/usr/bin/python3 - "$work_dir/requests.txt" "$work_dir/onsets.txt" "$null_latency_ms" <<'PY'
+import sys
+requests = [l.split() for l in open(sys.argv[1]) if l.startswith("request")]
+onsets = [int(l.split()[1]) for l in open(sys.argv[2]) if l.startswith("onset")]
+sink = int(sys.argv[3] or 0)
+for _, silence, t in requests:
+    after = [o for o in onsets if o >= int(t) - 5_000_000]
+    if after:
+        total = (after[0] - int(t)) / 1e6
+        print(f"after {silence:>3} s of silence: request to recorded sound {total:.1f} ms, "
+              f"of which the null sink's own latency {sink} ms: the program's part {total - sink:.1f} ms")
+    else:
+        print(f"after {silence:>3} s of silence: no sound recorded")
+PY
+echo "== Bell: CPU while idle for ${phase} s, output kept open against output closed"
+QT_QPA_PLATFORM=offscreen "$bin/bench/bell_latency" idle open "$phase" 2>/dev/null &
+open_pid=$!
+QT_QPA_PLATFORM=offscreen "$bin/bench/bell_latency" idle closed "$phase" 2>/dev/null &
+closed_pid=$!
+sleep 2
+t0=$(now_ns); o0=$(cpu_ns $open_pid); c0=$(cpu_ns $closed_pid)
+sleep $((phase - 4))
+t1=$(now_ns); o1=$(cpu_ns $open_pid); c1=$(cpu_ns $closed_pid)
+wait $open_pid $closed_pid || true
+awk -v w=$((t1 - t0)) -v o=$((o1 - o0)) -v c=$((c1 - c0)) 'BEGIN {
+    printf "output open %.3f%% of a core, output closed %.3f%%\n", 100*o/w, 100*c/w }'
+
+echo "== Engine alone (Google Benchmark)"
+"$bin/bench/engine_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E '^(Benchmark|-|[A-Z])'
