@@ -23,7 +23,9 @@ qint64 steadyNs() {
 int latency(QApplication& app, const QStringList& silences) {
     bw::BellPlayer bell;
     bell.sessionRunningChanged(true);
-    int at = 0;
+    // A session has just started: give a suspended output time to wake, as
+    // the minutes before a first bell always do.
+    int at = 3000;
     for (const QString& s : silences) {
         at += static_cast<int>(s.toDouble() * 1000);
         QTimer::singleShot(at, &bell, [&bell, s] {
@@ -49,6 +51,7 @@ int idle(QApplication& app, bool open, int seconds) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.value(0) == "idle") return idle(app, args.value(1) == "open", args.value(2, "30").toInt());
+    if (args.value(0) == "idle")
+        return idle(app, args.value(1) == "open", args.value(2, "30").toInt());
     return latency(app, args.size() > 1 ? args.mid(1) : QStringList{"1", "60"});
 }

@@ -60,7 +60,8 @@ void TickWithinTheSameSecond(benchmark::State& state) {
     Engine e;
     e.session.CBstend_Click();
     e.clock.advance = false;
-    for (auto _ : state) e.session.Tick();
+    for (auto _ : state)
+        e.session.Tick();
 }
 BENCHMARK(TickWithinTheSameSecond);
 
@@ -76,13 +77,15 @@ BENCHMARK(TickThatCountsASecond);
 
 void TickWhileReady(benchmark::State& state) {
     Engine e;
-    for (auto _ : state) e.session.Tick();
+    for (auto _ : state)
+        e.session.Tick();
 }
 BENCHMARK(TickWhileReady);
 
 void ResetSession(benchmark::State& state) {
     Engine e;
-    for (auto _ : state) e.session.ResetSession();
+    for (auto _ : state)
+        e.session.ResetSession();
 }
 BENCHMARK(ResetSession);
 
@@ -108,7 +111,8 @@ BENCHMARK(PauseThenResume);
 void CorrectionBackThenForward(benchmark::State& state) {
     Engine e;
     e.session.CBstend_Click();
-    for (int i = 0; i < 300; ++i) e.session.Tick();
+    for (int i = 0; i < 300; ++i)
+        e.session.Tick();
     e.session.CBpause_Click();
     for (auto _ : state) {
         e.session.CBpback_Click();
@@ -129,7 +133,8 @@ BENCHMARK(IntervalButtonWhileReady);
 void ModeChoiceWhileReady(benchmark::State& state) {
     Engine e;
     i16 mode = 0;
-    for (auto _ : state) e.session.RBmode_Click(mode ^= 1);
+    for (auto _ : state)
+        e.session.RBmode_Click(mode ^= 1);
 }
 BENCHMARK(ModeChoiceWhileReady);
 

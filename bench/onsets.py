@@ -17,7 +17,7 @@ since_loud = QUIET_FRAMES
 fd = sys.stdin.fileno()
 pending = b""
 while True:
-    data = os.read(fd, 4096)
+    data = os.read(fd, 1 << 20)  # all that has arrived, so the last sample is the newest
     arrived = time.monotonic_ns()
     if not data:
         break

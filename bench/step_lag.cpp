@@ -23,7 +23,9 @@ class QuietBeeper : public bw::Beeper {
     void beep() override {}
 };
 
-qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+qint64 nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 // The wall clock, noting when its text changes.
 class WatchedClock : public bw::TimeOfDay {
@@ -71,7 +73,9 @@ void report(const char* what, std::vector<double> v) {
     if (v.empty()) return;
     const auto worst = std::max_element(v.begin(), v.end()) - v.begin();
     std::sort(v.begin(), v.end());
-    const auto at = [&](double q) { return v[std::min(v.size() - 1, size_t(q * double(v.size())))]; };
+    const auto at = [&](double q) {
+        return v[std::min(v.size() - 1, size_t(q * double(v.size())))];
+    };
     std::printf("%-34s n=%zu median=%.1f ms p99=%.1f ms max=%.1f ms (step %td)\n", what, v.size(),
                 at(0.5), at(0.99), v.back(), worst + 2);
 }

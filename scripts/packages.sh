@@ -3,7 +3,7 @@
 
 BUILD_PACKAGES="cmake g++ make qt6-base-dev qt6-multimedia-dev libgl-dev"
 RUN_PACKAGES="qt6-qpa-plugins libqt6multimedia6 fonts-liberation fonts-texgyre fonts-urw-base35 fonts-lato"
-TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14"
+TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14 at-spi2-core python3-pyatspi desktop-file-utils appstream dpkg-dev"
 
 ensure_packages() {
     local missing=()

@@ -35,7 +35,8 @@ StrokeMixer::StrokeMixer(std::vector<std::int16_t> stroke, QAudioFormat format)
 
 void StrokeMixer::ring(Clock::time_point when) {
     std::uint64_t start = produced_;
-    if (rungBefore_) {
+    // Spacing matters only while the previous stroke is still waiting or sounding.
+    if (rungBefore_ && !voiceStarts_.empty()) {
         const double gap = std::chrono::duration<double>(when - lastRing_).count();
         const auto spacing = static_cast<std::uint64_t>(std::max(0.0, gap) * format_.sampleRate());
         start = std::max(start, lastStart_ + spacing);

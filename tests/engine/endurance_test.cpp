@@ -21,9 +21,12 @@ int countSeconds(const SessionState& st) {
 
 void runLongestSession(Rig& rig, i16 mode) {
     rig.session.RBmode_Click(mode);
-    while (rig.st.mint1 < 90) rig.session.CBinc5_Click();
-    while (rig.st.mint2 < 30) rig.session.CBinc2_Click();
-    while (rig.st.mint3 < 30) rig.session.CBinc3_Click();
+    while (rig.st.mint1 < 90)
+        rig.session.CBinc5_Click();
+    while (rig.st.mint2 < 30)
+        rig.session.CBinc2_Click();
+    while (rig.st.mint3 < 30)
+        rig.session.CBinc3_Click();
     ASSERT_EQ(rig.st.totalMin, 150);
     rig.start();
     const int total = 150 * 60, overTime = 100 * 60, extra = 600;
@@ -48,7 +51,7 @@ void runLongestSession(Rig& rig, i16 mode) {
     EXPECT_EQ(rig.readout(), "99:99");
     EXPECT_EQ(rig.st.remMin, 100);
     const int bell1 = total - 60 * 60 + 1, bell2 = total - 30 * 60 + 1, bell3 = total + 1;
-    const std::vector<std::pair<int, int>> expected = {{bell1, 1}, {bell2, 1}, {bell2 + 1, 1},
+    const std::vector<std::pair<int, int>> expected = {{bell1, 1}, {bell2, 1},     {bell2 + 1, 1},
                                                        {bell3, 1}, {bell3 + 1, 1}, {bell3 + 2, 1}};
     EXPECT_EQ(beeps, expected);
     rig.start(); // End

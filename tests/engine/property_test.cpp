@@ -77,7 +77,6 @@ struct Fuzz {
         if (r < 980) return resize();
         if (st.runState == 0 || pick(20) < endWeight) session.CBstend_Click();
     }
-
 };
 
 } // namespace

@@ -44,6 +44,15 @@ TEST(StrokeMixer, StrokesQueuedDuringAStallKeepTheirSpacing) {
     EXPECT_EQ(onsets(mixer.next(3000)), (std::vector<int>{0, 1000, 2000}));
 }
 
+TEST(StrokeMixer, AStallIsNotCarriedIntoLaterStrokes) {
+    StrokeMixer mixer(std::vector<std::int16_t>(100, 100), format(1, QAudioFormat::Int16));
+    const auto t0 = StrokeMixer::Clock::now();
+    mixer.ring(t0);
+    mixer.next(500);        // half a second late, after a stall
+    mixer.ring(t0 + 500ms); // next request: the first has finished, so no spacing is owed
+    EXPECT_EQ(onsets(mixer.next(100)), (std::vector<int>{0}));
+}
+
 TEST(StrokeMixer, ARingAfterSilenceStartsAtOnce) {
     StrokeMixer mixer(std::vector<std::int16_t>(10, 100), format(1, QAudioFormat::Int16));
     const auto t0 = StrokeMixer::Clock::now();

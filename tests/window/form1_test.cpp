@@ -8,7 +8,6 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
-
 using namespace bw;
 using namespace bw::test;
 

@@ -19,7 +19,8 @@ class StderrCapture {
         close(saved_);
         std::string out;
         std::rewind(file_);
-        for (int c; (c = std::fgetc(file_)) != EOF;) out += char(c);
+        for (int c; (c = std::fgetc(file_)) != EOF;)
+            out += char(c);
         std::fclose(file_);
         return out;
     }

@@ -66,8 +66,8 @@ TEST(WindowFuzz, RandomClicksResizesAndTicks) {
             // A real mouse click, also on disabled buttons, which must ignore it.
             // End is seldom clicked, so that sessions reach over time too.
             QAbstractButton* button = buttons[pick(int(buttons.size()))];
-            const bool wouldEnd = button->objectName() == "CBstend" &&
-                                  rig.form.session().state().runState != 0;
+            const bool wouldEnd =
+                button->objectName() == "CBstend" && rig.form.session().state().runState != 0;
             if (!wouldEnd || pick(200) == 0) QTest::mouseClick(button, Qt::LeftButton);
         } else {
             const int twips = 1 + pick(50000);
