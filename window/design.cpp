@@ -55,39 +55,96 @@ void buildFrame1(const ControlBuilder& b) {
     b.line("Line7", {3480, 360}, {3480, 720});
     b.line("Line8", {3360, 720}, {3480, 720});
 
-    const QFont small = courierNew(10.2, true), large = courierNew(12, true);
-    tab(named(b.textBox("TBmint1", "10", {480, 600, 372, 264}, small), "Minutes to the 1st bell"),
-        9);
-    tab(named(b.button("CBinc1", "+", {840, 480, 240, 240}, small),
-              "One minute more before the 1st bell"),
-        10);
-    tab(named(b.button("CBdec1", "-", {840, 720, 240, 240}, small),
-              "One minute less before the 1st bell"),
-        11);
-    tab(named(b.textBox("TBmint2", "5", {1560, 600, 372, 264}, small),
-              "Minutes from the 1st to the 2nd bell"),
-        13);
-    tab(named(b.button("CBinc2", "+", {1920, 480, 252, 252}, large),
-              "One minute more between the 1st and 2nd bell"),
-        14);
-    tab(named(b.button("CBdec2", "-", {1920, 720, 252, 252}, large),
-              "One minute less between the 1st and 2nd bell"),
-        15);
-    tab(named(b.textBox("TBmint3", "5", {2640, 600, 372, 264}, small),
-              "Minutes from the 2nd to the 3rd bell"),
-        17);
-    tab(named(b.button("CBinc3", "+", {3000, 480, 252, 252}, large),
-              "One minute more between the 2nd and 3rd bell"),
-        18);
-    tab(named(b.button("CBdec3", "-", {3000, 720, 252, 252}, large),
-              "One minute less between the 2nd and 3rd bell"),
-        19);
-    tab(named(b.button("CBinc5", "+5", {684, 240, 396, 240}, small),
-              "Five minutes more before the 1st bell"),
-        32);
-    tab(named(b.button("CBdec5", "-5", {684, 960, 396, 240}, small),
-              "Five minutes less before the 1st bell"),
-        33);
+    // The interval settings: kind, name, caption, geometry, font (large or not),
+    // accessible name and tab index.
+    struct Setting {
+        bool isBox;
+        const char* name;
+        const char* caption;
+        QRectF twips;
+        bool large;
+        const char* accessibleName;
+        int tabIndex;
+    };
+    const Setting settings[] = {
+        {true, "TBmint1", "10", {480, 600, 372, 264}, false, "Minutes to the 1st bell", 9},
+        {false,
+         "CBinc1",
+         "+",
+         {840, 480, 240, 240},
+         false,
+         "One minute more before the 1st bell",
+         10},
+        {false,
+         "CBdec1",
+         "-",
+         {840, 720, 240, 240},
+         false,
+         "One minute less before the 1st bell",
+         11},
+        {true,
+         "TBmint2",
+         "5",
+         {1560, 600, 372, 264},
+         false,
+         "Minutes from the 1st to the 2nd bell",
+         13},
+        {false,
+         "CBinc2",
+         "+",
+         {1920, 480, 252, 252},
+         true,
+         "One minute more between the 1st and 2nd bell",
+         14},
+        {false,
+         "CBdec2",
+         "-",
+         {1920, 720, 252, 252},
+         true,
+         "One minute less between the 1st and 2nd bell",
+         15},
+        {true,
+         "TBmint3",
+         "5",
+         {2640, 600, 372, 264},
+         false,
+         "Minutes from the 2nd to the 3rd bell",
+         17},
+        {false,
+         "CBinc3",
+         "+",
+         {3000, 480, 252, 252},
+         true,
+         "One minute more between the 2nd and 3rd bell",
+         18},
+        {false,
+         "CBdec3",
+         "-",
+         {3000, 720, 252, 252},
+         true,
+         "One minute less between the 2nd and 3rd bell",
+         19},
+        {false,
+         "CBinc5",
+         "+5",
+         {684, 240, 396, 240},
+         false,
+         "Five minutes more before the 1st bell",
+         32},
+        {false,
+         "CBdec5",
+         "-5",
+         {684, 960, 396, 240},
+         false,
+         "Five minutes less before the 1st bell",
+         33},
+    };
+    for (const Setting& c : settings) {
+        const QFont font = courierNew(c.large ? 12 : 10.2, true);
+        QWidget* w = c.isBox ? static_cast<QWidget*>(b.textBox(c.name, c.caption, c.twips, font))
+                             : b.button(c.name, c.caption, c.twips, font);
+        tab(named(w, c.accessibleName), c.tabIndex);
+    }
 }
 
 void buildFrame2(const ControlBuilder& b) {

@@ -6,16 +6,7 @@
 set -euo pipefail
 program=$1
 here=$(dirname "$0")
-if [ -z "${BELLWARDEN_PRIVATE_BUS:-}" ]; then
-    export BELLWARDEN_PRIVATE_BUS=1
-    exec dbus-run-session -- bash "$0" "$@"
-fi
-. "$here/xvfb_session.sh"
-start_xvfb 1280x800x24
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work_dir/atspi.log" 2>&1 &
-started_pids+=($!)
-sleep 0.5
+. "$here/a11y_session.sh"
 lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
 LD_PRELOAD="$lib" FAKETIME="+0 x10" FAKETIME_DONT_FAKE_MONOTONIC=0 FAKETIME_NO_CACHE=1 \
     "$program" >"$work_dir/out.log" 2>&1 &

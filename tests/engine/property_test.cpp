@@ -47,11 +47,7 @@ struct Fuzz {
         } else if (r < 8) {
             // the timer fires again within the same second
         } else {
-            clockSeconds += 1;
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", clockSeconds / 3600 % 24,
-                          clockSeconds / 60 % 60, clockSeconds % 60);
-            clock.next = buf;
+            clock.next = clockText(++clockSeconds);
         }
         session.Tick();
     }

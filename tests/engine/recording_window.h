@@ -2,6 +2,7 @@
 // Test doubles for the engine's three ports: window elements that remember
 // every write, a clock whose seconds the test moves, and a beeper that logs.
 
+#include "clock_text.h"
 #include "session.h"
 
 #include <cstdio>
@@ -70,12 +71,7 @@ class RecordingWindow : public WindowElements {
 class ScriptedClock : public TimeOfDay {
   public:
     int seconds = 9 * 3600;
-    std::string text() override {
-        char buf[16];
-        const int s = seconds % 86400;
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
-        return buf;
-    }
+    std::string text() override { return clockText(seconds); }
 };
 
 class CountingBeeper : public Beeper {

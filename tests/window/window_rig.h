@@ -2,6 +2,7 @@
 // The real window with a scripted clock and a counting beeper, driven by
 // firing its timer handler by hand.
 
+#include "clock_text.h"
 #include "form1.h"
 
 #include <QAbstractButton>
@@ -17,12 +18,7 @@ namespace bw::test {
 class StepClock : public TimeOfDay {
   public:
     int seconds = 10 * 3600;
-    std::string text() override {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600 % 24, seconds / 60 % 60,
-                      seconds % 60);
-        return buf;
-    }
+    std::string text() override { return clockText(seconds); }
 };
 
 class CountBeeps : public Beeper {
