@@ -22,7 +22,7 @@ qint64 steadyNs() {
 // (the recording side stamps the sound on the same clock).
 int latency(QApplication& app, const QStringList& silences) {
     bw::BellPlayer bell;
-    bell.sessionRunningChanged(true);
+    bell.nextBeepIn(1); // a bell is due
     // A session has just started: give a suspended output time to wake, as
     // the minutes before a first bell always do.
     int at = 3000;

@@ -39,6 +39,10 @@ class Session {
     void EnterOverTime(bool queueThirdBell = false);
     void LeaveOverTime();
 
+    // Count steps until the next one that sounds a beep, or -1 when none can
+    // come without a click first (ready, paused, or over time with none queued).
+    int stepsToNextBeep() const;
+
     SessionState& state() { return st_; }
     const SessionState& state() const { return st_; }
 

@@ -67,4 +67,15 @@ void Session::soundDueBeep() {
     beeper_.beep();
 }
 
+int Session::stepsToNextBeep() const {
+    if (st_.runState == 0 || st_.paused == 1) return -1;
+    if (st_.beepsDue > 0) return 1;
+    if (st_.runState == 2) return -1;
+    // Plain int: a query, nothing stored, and at most 150 minutes of seconds.
+    const int left = st_.remMin * 60 + st_.secs;
+    for (int bellAt : {st_.bell1Min * 60, st_.bell2Min * 60, 0})
+        if (left >= bellAt) return left - bellAt + 1; // the step leaving the bell's minute
+    return -1;
+}
+
 } // namespace bw

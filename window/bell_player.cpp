@@ -149,12 +149,16 @@ void BellPlayer::beep() {
     mixer_->ring();
 }
 
-void BellPlayer::sessionRunningChanged(bool running) {
-    keepOpen_ = running;
-    if (running)
+void BellPlayer::nextBeepIn(int steps) {
+    // Waking a suspended device can take a second or two; open well before.
+    constexpr int kOpenAhead = 15, kKeepWithin = 30;
+    if (steps >= 0 && steps <= kOpenAhead) {
+        keepOpen_ = true;
         openOutput();
-    else
+    } else if (steps < 0 || steps > kKeepWithin) {
+        keepOpen_ = false;
         closeWhenQuiet();
+    }
 }
 
 void BellPlayer::closeWhenQuiet() {

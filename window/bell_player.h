@@ -1,7 +1,8 @@
 #pragma once
 // Rings a synthesised bell stroke on the desktop's sound server for each beep
-// request. While a session runs the output is kept open and fed silence, so a
-// sound server never suspends it and the first bell is not late. The output
+// request. From some seconds before a bell until its strokes have sounded the
+// output is kept open and fed silence, so a sound server has woken its device
+// in time and the bell is not late. The output
 // is fed from the event loop a little at a time: only a few tens of
 // milliseconds are ever queued, which bounds how late a stroke starts. With no
 // sound output at all it falls back to the system beep.
@@ -54,7 +55,9 @@ class BellPlayer : public QObject, public Beeper, public SessionActivity {
     ~BellPlayer() override;
 
     void beep() override;
-    void sessionRunningChanged(bool running) override;
+    // The output is opened a little ahead of each bell and closed once the
+    // strokes have sounded, so between bells it costs nothing.
+    void nextBeepIn(int steps) override;
 
     bool outputOpen() const { return sink_ != nullptr; }
     bool usingSystemBeep() const { return failed_; }
@@ -73,7 +76,7 @@ class BellPlayer : public QObject, public Beeper, public SessionActivity {
     QAudioSink* sink_ = nullptr;
     QIODevice* out_ = nullptr;
     QTimer* feedTimer_ = nullptr;
-    bool keepOpen_ = false;
+    bool keepOpen_ = false; // a bell is near
     bool failed_ = false;
 };
 

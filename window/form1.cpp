@@ -126,11 +126,15 @@ void Form1::report(const char* handler, const char* what) noexcept {
 
 void Form1::notifyActivity() noexcept {
     const bool running = session_.state().runState != 0;
-    if (running == running_) return;
+    const int nextBeep = session_.stepsToNextBeep();
+    const bool runningChanged = running != running_, beepChanged = nextBeep != nextBeep_;
+    if (!runningChanged && !beepChanged) return;
     running_ = running;
+    nextBeep_ = nextBeep;
     for (SessionActivity* listener : listeners_) {
         try {
-            listener->sessionRunningChanged(running);
+            if (runningChanged) listener->sessionRunningChanged(running);
+            if (beepChanged) listener->nextBeepIn(nextBeep);
         } catch (const std::exception& e) {
             report("session activity", e.what());
         }

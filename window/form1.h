@@ -57,6 +57,7 @@ class Form1 : public QWidget {
     std::set<std::string> reported_;
     std::vector<SessionActivity*> listeners_;
     bool running_ = false;
+    int nextBeep_ = -1;
 };
 
 } // namespace bw

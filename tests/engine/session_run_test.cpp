@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace bw;
 using namespace bw::test;
 
@@ -44,12 +46,14 @@ void runWholeSession(int m1, int m2, int m3, bool modeA, int overSeconds) {
     const int total = (m1 + m2 + m3) * 60;
     const int bells[] = {total - (m2 + m3) * 60 + 1, total - m3 * 60 + 1, total + 1};
     std::vector<int> beepSteps;
+    std::vector<int> predicted = {rig.session.stepsToNextBeep()}; // after each step, from 0
     int lastProgress = 0;
     for (int k = 1; k <= total + overSeconds; ++k) {
         const int before = rig.beeper.beeps;
         rig.step();
         rig.session.Tick(); // a second firing in the same second changes nothing
         if (rig.beeper.beeps != before) beepSteps.push_back(k);
+        predicted.push_back(rig.session.stepsToNextBeep());
         ASSERT_EQ(rig.beeper.beeps - before, rig.beeper.beeps == before ? 0 : 1) << k;
 
         const Expected e = expectedAfter(k, m1, m2, m3, modeA);
@@ -73,6 +77,11 @@ void runWholeSession(int m1, int m2, int m3, bool modeA, int overSeconds) {
     const std::vector<int> expectedBeeps = {bells[0], bells[1],     bells[1] + 1,
                                             bells[2], bells[2] + 1, bells[2] + 2};
     EXPECT_EQ(beepSteps, expectedBeeps);
+    // The forecast of the next beep, made after every step, came true.
+    for (int k = 0; k < int(predicted.size()); ++k) {
+        const auto next = std::upper_bound(beepSteps.begin(), beepSteps.end(), k);
+        ASSERT_EQ(predicted[k], next == beepSteps.end() ? -1 : *next - k) << "after step " << k;
+    }
     EXPECT_EQ(rig.window[Element::ProgBar].width, 45.0f * 150);
 }
 

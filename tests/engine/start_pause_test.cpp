@@ -107,6 +107,19 @@ TEST(StartEndPause, PausingMidBellDropsTheRemainingBeeps) {
     EXPECT_EQ(rig.readout(), " 0:05");
 }
 
+TEST(StartEndPause, NoBeepIsForecastWhileReadyOrPaused) {
+    Rig rig;
+    EXPECT_EQ(rig.session.stepsToNextBeep(), -1);
+    rig.start();
+    EXPECT_EQ(rig.session.stepsToNextBeep(), 601); // the step leaving 10:00 to go
+    rig.steps(600);
+    EXPECT_EQ(rig.session.stepsToNextBeep(), 1);
+    rig.session.CBpause_Click();
+    EXPECT_EQ(rig.session.stepsToNextBeep(), -1);
+    rig.session.CBpause_Click();
+    EXPECT_EQ(rig.session.stepsToNextBeep(), 1);
+}
+
 TEST(StartEndPause, PauseCarriesAcrossOverTime) {
     Rig rig;
     rig.start();

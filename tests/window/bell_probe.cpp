@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     const QStringList groups = args.value(0, "1,2,3").split(',');
 
     bw::BellPlayer bell;
-    bell.sessionRunningChanged(true);
+    bell.nextBeepIn(1); // a bell is due
     int at = static_cast<int>(silence * 1000);
     for (int g = 0; g < groups.size(); ++g) {
         for (int i = 0; i < groups[g].toInt(); ++i, at += 1000) {
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         at += 2000; // a clear gap between groups
     }
     QTimer::singleShot(at, &app, [&] {
-        bell.sessionRunningChanged(false);
+        bell.nextBeepIn(-1);
         std::printf("system-beep %d\n", bell.usingSystemBeep() ? 1 : 0);
         QTimer::singleShot(800, &app, &QApplication::quit);
     });

@@ -340,3 +340,29 @@ TEST(Form1, DigitsFitTheirBoxesAtEveryUnit) {
         }
     }
 }
+
+namespace {
+class ActivityLog : public SessionActivity {
+  public:
+    std::vector<bool> running;
+    std::vector<int> nextBeep;
+    void sessionRunningChanged(bool r) override { running.push_back(r); }
+    void nextBeepIn(int steps) override { nextBeep.push_back(steps); }
+};
+} // namespace
+
+TEST(Form1, ListenersHearWhenASessionRunsAndWhenABellIsNear) {
+    WindowRig rig;
+    ActivityLog log;
+    rig.form.addActivityListener(&log);
+    rig.click("CBstend");
+    EXPECT_EQ(log.running, std::vector<bool>{true});
+    EXPECT_EQ(log.nextBeep, std::vector<int>{601});
+    rig.step(3);
+    EXPECT_EQ(log.nextBeep.back(), 598);
+    rig.click("CBpause");
+    EXPECT_EQ(log.nextBeep.back(), -1);
+    EXPECT_EQ(log.running.size(), 1u); // paused still runs
+    rig.click("CBstend");
+    EXPECT_EQ(log.running, (std::vector<bool>{true, false}));
+}
