@@ -67,13 +67,6 @@ class RecordingWindow : public WindowElements {
     }
 };
 
-// A clock that reads "HH:MM:SS" from a second counter the test advances.
-class ScriptedClock : public TimeOfDay {
-  public:
-    int seconds = 9 * 3600;
-    std::string text() override { return clockText(seconds); }
-};
-
 class CountingBeeper : public Beeper {
   public:
     explicit CountingBeeper(RecordingWindow& w) : window(w) {}

@@ -15,12 +15,6 @@
 
 namespace bw::test {
 
-class StepClock : public TimeOfDay {
-  public:
-    int seconds = 10 * 3600;
-    std::string text() override { return clockText(seconds); }
-};
-
 class CountBeeps : public Beeper {
   public:
     int beeps = 0;
@@ -28,7 +22,7 @@ class CountBeeps : public Beeper {
 };
 
 struct WindowRig {
-    StepClock clock;
+    ScriptedClock clock{10 * 3600};
     CountBeeps beeper;
     Form1 form{clock, beeper};
 
