@@ -12,7 +12,7 @@ namespace bw {
 
 namespace {
 constexpr int kPreferredRate = 48000;
-constexpr int kBufferMs = 60; // what is queued ahead at most: bounds the bell's delay
+constexpr int kBufferMs = 80; // what is queued ahead at most: bounds the bell's delay
 constexpr int kFeedMs = 20;
 
 QAudioFormat chooseFormat(const QAudioDevice& device) {
@@ -35,8 +35,10 @@ StrokeMixer::StrokeMixer(std::vector<std::int16_t> stroke, QAudioFormat format)
 
 void StrokeMixer::ring(Clock::time_point when) {
     std::uint64_t start = produced_;
-    // Spacing matters only while the previous stroke is still waiting or sounding.
-    if (rungBefore_ && !voiceStarts_.empty()) {
+    // The strokes of one bell keep their one-second spacing even when the
+    // output stalled under one of them; a bell minutes later starts at once.
+    const auto recent = static_cast<std::uint64_t>(2 * format_.sampleRate());
+    if (rungBefore_ && produced_ < lastStart_ + recent) {
         const double gap = std::chrono::duration<double>(when - lastRing_).count();
         const auto spacing = static_cast<std::uint64_t>(std::max(0.0, gap) * format_.sampleRate());
         start = std::max(start, lastStart_ + spacing);

@@ -25,10 +25,11 @@ class QTimer;
 namespace bw {
 
 // An endless stream of silence with the strokes rung so far mixed in. A
-// stroke starts in the next frames handed out, but while the previous stroke
-// is still waiting or sounding, never closer to it than the two requests were
-// in time: if the output stalls (a sound server waking a suspended device),
-// queued strokes keep their spacing instead of sounding together.
+// stroke starts in the next frames handed out, but never closer to a stroke
+// that started less than two seconds of sound before than the two requests
+// were in time: if the output stalls (a sound server waking a suspended
+// device, a busy machine), the strokes of a bell keep their spacing instead of
+// running together, and the delay is not carried to a later bell.
 class StrokeMixer {
   public:
     using Clock = std::chrono::steady_clock;

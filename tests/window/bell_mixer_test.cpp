@@ -44,12 +44,21 @@ TEST(StrokeMixer, StrokesQueuedDuringAStallKeepTheirSpacing) {
     EXPECT_EQ(onsets(mixer.next(3000)), (std::vector<int>{0, 1000, 2000}));
 }
 
-TEST(StrokeMixer, AStallIsNotCarriedIntoLaterStrokes) {
+TEST(StrokeMixer, AStrokeLateFromAStallKeepsTheNextOneASecondBehind) {
     StrokeMixer mixer(std::vector<std::int16_t>(100, 100), format(1, QAudioFormat::Int16));
     const auto t0 = StrokeMixer::Clock::now();
     mixer.ring(t0);
-    mixer.next(500);        // half a second late, after a stall
-    mixer.ring(t0 + 500ms); // next request: the first has finished, so no spacing is owed
+    mixer.next(300);     // the output took only 0.3 s of sound in the next second
+    mixer.ring(t0 + 1s); // the bell's second stroke
+    EXPECT_EQ(onsets(mixer.next(1000)), (std::vector<int>{700}));
+}
+
+TEST(StrokeMixer, AStallIsNotCarriedIntoALaterBell) {
+    StrokeMixer mixer(std::vector<std::int16_t>(100, 100), format(1, QAudioFormat::Int16));
+    const auto t0 = StrokeMixer::Clock::now();
+    mixer.ring(t0);
+    mixer.next(3500);    // half a second behind the clock after a stall
+    mixer.ring(t0 + 4s); // a later bell starts at once
     EXPECT_EQ(onsets(mixer.next(100)), (std::vector<int>{0}));
 }
 
