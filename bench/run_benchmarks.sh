@@ -16,7 +16,6 @@ phase=${BENCH_SECONDS:-60}
 
 . tests/app/xvfb_session.sh
 . tests/window/pulse_session.sh
-trap 'stop_pulse; cleanup' EXIT
 start_xvfb 1600x1000x24
 start_pulse # a sound server as on a desktop; the program opens its output only near a bell
 
@@ -27,14 +26,14 @@ now_ns() { date +%s%N; }
 
 echo "== CPU and memory (each phase ${phase} s, all three programs side by side)"
 xclock -update 1 -geometry +1200+0 >/dev/null 2>&1 &
-xclock_pid=$!; started_pids+=($xclock_pid)
+xclock_pid=$!; background_pids+=($xclock_pid)
 "$bin/bench/bare_qt_label" >/dev/null 2>&1 &
-bare_pid=$!; started_pids+=($bare_pid)
+bare_pid=$!; background_pids+=($bare_pid)
 "$bin/app/bellwarden" >/dev/null 2>&1 &
-app_pid=$!; started_pids+=($app_pid)
+app_pid=$!; background_pids+=($app_pid)
 wid=$(wait_window "Bellwarden coded by")
 "$bin/bench/step_lag" $((2 * phase + 10)) >"$work_dir/step_lag.txt" 2>/dev/null &
-lag_pid=$!; started_pids+=($lag_pid)
+lag_pid=$!; background_pids+=($lag_pid)
 sleep 3
 
 measure() { # phase name: prints CPU per wall second for the three programs

@@ -60,13 +60,12 @@ class BellPlayer : public QObject, public Beeper, public SessionActivity {
     // strokes have sounded, so between bells it costs nothing.
     void nextBeepIn(int steps) override;
 
-    bool outputOpen() const { return sink_ != nullptr; }
     bool usingSystemBeep() const { return failed_; }
-    // Opens the output now (normally done when a session starts).
+    // Opens the output now (normally done shortly before a bell).
     void openOutput();
-    void closeOutput();
 
   private:
+    void closeOutput();
     void fallBack(const char* why);
     void closeWhenQuiet();
     void feed();

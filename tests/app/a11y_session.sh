@@ -10,5 +10,5 @@ fi
 start_xvfb 1280x800x24
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work_dir/atspi.log" 2>&1 &
-started_pids+=($!)
+background_pids+=($!)
 sleep 0.5

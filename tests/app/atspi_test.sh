@@ -6,7 +6,7 @@ program=$1
 here=$(dirname "$0")
 . "$here/a11y_session.sh"
 "$program" >"$work_dir/out.log" 2>&1 &
-started_pids+=($!)
+background_pids+=($!)
 a11y() { /usr/bin/python3 "$here/atspi.py" "$@"; }
 
 [ "$(a11y read)" = "15:00" ] || { echo "ready readout: $(a11y read)"; exit 1; }

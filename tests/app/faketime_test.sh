@@ -10,7 +10,7 @@ here=$(dirname "$0")
 lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
 LD_PRELOAD="$lib" FAKETIME="+0 x10" FAKETIME_DONT_FAKE_MONOTONIC=0 FAKETIME_NO_CACHE=1 \
     "$program" >"$work_dir/out.log" 2>&1 &
-started_pids+=($!)
+background_pids+=($!)
 wid=$(wait_window "Bellwarden coded by") || { echo "no window"; exit 1; }
 sleep 1
 

@@ -36,6 +36,6 @@ apt-get install --simulate -qq "$deb" >/dev/null || { echo "dependencies cannot 
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/org.bellwarden.bellwarden.desktop")
 start_xvfb 1280x800x24
 PATH="$root/usr/bin:$PATH" $exec_line >"$work_dir/out.log" 2>&1 &
-started_pids+=($!)
+background_pids+=($!)
 wait_window "Bellwarden coded by" >/dev/null || { echo "packaged program showed no window"; cat "$work_dir/out.log"; exit 1; }
 echo "package ok: $(basename "$deb")"

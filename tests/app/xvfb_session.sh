@@ -2,14 +2,9 @@
 # runtime directory, and clean-up of exactly the processes started here.
 # Sourced; sets DISPLAY and XDG_RUNTIME_DIR.
 
-started_pids=()
+. "$(dirname "${BASH_SOURCE[0]}")/../common/background.sh"
 work_dir=$(mktemp -d)
-cleanup() {
-    for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${started_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work_dir"
-}
-trap cleanup EXIT
+background_dirs+=("$work_dir")
 
 start_xvfb() {
     local geometry=${1:-1600x1000x24} n
@@ -17,7 +12,7 @@ start_xvfb() {
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
     Xvfb ":$n" -screen 0 "$geometry" -noreset -nolisten tcp >"$work_dir/xvfb.log" 2>&1 &
-    started_pids+=($!)
+    background_pids+=($!)
     export DISPLAY=":$n"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$work_dir/xvfb.log"; exit 1; }

@@ -10,7 +10,7 @@ start_xvfb 2600x1400x24
 
 "$program" >"$work_dir/out.log" 2>&1 &
 app_pid=$!
-started_pids+=($app_pid)
+background_pids+=($app_pid)
 wid=$(wait_window "Bellwarden coded by") || { echo "no window"; cat "$work_dir/out.log"; exit 1; }
 sleep 0.5
 import -window "$wid" "$shots/unit15-ready.png"

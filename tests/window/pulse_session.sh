@@ -1,14 +1,9 @@
 # A private PulseAudio server with a null sink named "test", under its own
 # runtime directory; stopped on exit. Sourced.
 
+. "$(dirname "${BASH_SOURCE[0]}")/../common/background.sh"
 pulse_dir=$(mktemp -d)
-pulse_pids=()
-stop_pulse() {
-    for pid in "${pulse_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pulse_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$pulse_dir"
-}
-trap stop_pulse EXIT
+background_dirs+=("$pulse_dir")
 
 start_pulse() {
     export XDG_RUNTIME_DIR="$pulse_dir/runtime" HOME="$pulse_dir/home"
@@ -18,7 +13,7 @@ start_pulse() {
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
         -L module-native-protocol-unix -L "module-null-sink sink_name=test" \
         -L "module-suspend-on-idle timeout=1" >"$pulse_dir/pulse.log" 2>&1 &
-    pulse_pids+=($!)
+    background_pids+=($!)
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
     pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start"; cat "$pulse_dir/pulse.log"; exit 1; }
     pactl set-default-sink test
@@ -27,7 +22,7 @@ start_pulse() {
 # Records the null sink's monitor as raw 48 kHz mono s16le into $1.
 start_recording() {
     parecord --latency-msec=20 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 "$1" &
-    pulse_pids+=($!)
+    background_pids+=($!)
     record_pid=$!
     sleep 0.5
 }

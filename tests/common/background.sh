@@ -1,0 +1,14 @@
+# Processes and folders a test script starts or makes, stopped and removed on
+# exit; sourced by each helper that starts something, so one trap covers all.
+
+if [ -z "${background_sourced:-}" ]; then
+    background_sourced=1
+    background_pids=()
+    background_dirs=()
+    stop_background() {
+        for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+        for pid in "${background_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+        rm -rf "${background_dirs[@]}"
+    }
+    trap stop_background EXIT
+fi
