@@ -2,10 +2,10 @@
 // Rings a synthesised bell stroke on the desktop's sound server for each beep
 // request. From some seconds before a bell until its strokes have sounded the
 // output is kept open and fed silence, so a sound server has woken its device
-// in time and the bell is not late. The output
-// is fed from the event loop a little at a time: only a few tens of
-// milliseconds are ever queued, which bounds how late a stroke starts. With no
-// sound output at all it falls back to the system beep.
+// in time and the bell is not late. The output is fed from the event loop a
+// little at a time: only a few tens of milliseconds are ever queued, which
+// bounds how late a stroke starts. With no sound output at all it falls back
+// to the system beep.
 
 #include "bell_stroke.h"
 #include "session_activity.h"

@@ -30,7 +30,8 @@ class Form1 : public QWidget {
     void onTimer();
     QTimer& timer() { return timer_; }
 
-    // Told whenever a session starts running or returns to ready.
+    // Told when a session starts running or returns to ready, and how far off
+    // the next beep is.
     void addActivityListener(SessionActivity* listener) { listeners_.push_back(listener); }
 
   protected:
@@ -45,15 +46,15 @@ class Form1 : public QWidget {
     // Runs one handler; an error inside it is reported once on standard error
     // and the program runs on with the writes made before it.
     template <class F> void guarded(const char* handler, F&& body) noexcept;
+    void report(const char* handler, const char* what) noexcept;
+    // Tells the listeners what changed in the session's activity, if anything.
+    void notifyActivity() noexcept;
 
     TwipsScale scale_;
     QtElements elements_;
     Session session_;
     QTimer timer_;
     QButtonGroup* modeGroup_ = nullptr;
-    void report(const char* handler, const char* what) noexcept;
-    void notifyActivity() noexcept;
-
     std::set<std::string> reported_;
     std::vector<SessionActivity*> listeners_;
     bool running_ = false;
