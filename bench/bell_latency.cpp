@@ -28,7 +28,9 @@ int latency(QApplication& app, const QStringList& silences) {
     int at = 3000;
     for (const QString& s : silences) {
         at += static_cast<int>(s.toDouble() * 1000);
-        QTimer::singleShot(at, &bell, [&bell, s] {
+        // Precise, so each silence is as long as asked (a coarse timer may
+        // fire 5 % of `at` early).
+        QTimer::singleShot(at, Qt::PreciseTimer, &bell, [&bell, s] {
             std::printf("request %s %lld\n", qPrintable(s), static_cast<long long>(steadyNs()));
             std::fflush(stdout);
             bell.beep();

@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
     int at = static_cast<int>(silence * 1000);
     for (int g = 0; g < groups.size(); ++g) {
         for (int i = 0; i < groups[g].toInt(); ++i, at += 1000) {
-            QTimer::singleShot(at, &bell, [&bell, g, i] {
+            // Precise: a coarse timer may fire 5 % of `at` early or late,
+            // which would move the requests themselves.
+            QTimer::singleShot(at, Qt::PreciseTimer, &bell, [&bell, g, i] {
                 std::printf("request %d %d %.1f\n", g, i, nowMs());
                 std::fflush(stdout);
                 bell.beep();
@@ -41,7 +43,7 @@ int main(int argc, char** argv) {
         }
         at += 2000; // a clear gap between groups
     }
-    QTimer::singleShot(at, &app, [&] {
+    QTimer::singleShot(at, Qt::PreciseTimer, &app, [&] {
         bell.nextBeepIn(-1);
         std::printf("system-beep %d\n", bell.usingSystemBeep() ? 1 : 0);
         QTimer::singleShot(800, &app, &QApplication::quit);

@@ -3,8 +3,8 @@
 # recorded from the null sink's monitor, rung as soon as the output opens (the
 # server still waking its suspended sink). One, two and three requests a second
 # apart must give one, two and three whole strokes, one second apart.
-# The null sink very rarely stalls a stream for a few hundred milliseconds on
-# its own; a failed attempt is shown and tried once more.
+# A machine starved of CPU can hold back the probe's own requests; a failed
+# attempt is shown and tried once more.
 set -euo pipefail
 probe=$1
 here=$(dirname "$0")
