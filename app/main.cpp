@@ -1,4 +1,5 @@
-// Creates the window and runs the event loop; closing the window ends the program.
+// Creates the desktop services and the window, wires them together and runs
+// the event loop; closing the window ends the program.
 
 #include "bell_player.h"
 #include "form1.h"
@@ -6,11 +7,38 @@
 #include "wall_clock.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Without a graphical session Qt would abort with a plugin error; say plainly
+// what is wrong instead. A chosen platform (offscreen, say) needs no display.
+bool hasDisplayOrPlatform(int argc, char** argv) {
+    if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM")) return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) return true;
+    return false;
+}
+} // namespace
 
 int main(int argc, char** argv) {
+    if (!hasDisplayOrPlatform(argc, argv)) {
+        std::fprintf(stderr, "bellwarden: no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY "
+                             "is set); start it from a desktop session.\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("bellwarden");
     QApplication::setApplicationVersion(BELLWARDEN_VERSION);
+    // The desktop entry's id: Wayland shells match the window to its menu
+    // entry, name and icon by it.
+    QGuiApplication::setDesktopFileName("org.bellwarden.bellwarden");
     bw::WallClock clock;
     bw::BellPlayer bell;
     bw::ScreenSaverInhibitor screenSaver;

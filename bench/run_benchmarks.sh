@@ -2,8 +2,9 @@
 # Builds the program and its benchmarks in Release and prints, in one run:
 # CPU per wall-clock second while ready and while counting against xclock and
 # a bare Qt label window measured side by side, peak RSS, start-up to the
-# first frame, step lag, the bell's delay and idle cost, and the engine's own
-# costs. Takes about six minutes. BENCH_SECONDS shortens the CPU phases.
+# first frame, step lag, the bell's delay and idle cost, the first stroke after
+# the sound server restarted, step lag with no server, and the engine's own
+# costs. Takes about eight minutes. BENCH_SECONDS shortens the CPU phases.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -15,7 +16,7 @@ bin=build-bench
 phase=${BENCH_SECONDS:-60}
 
 . tests/app/xvfb_session.sh
-. tests/window/pulse_session.sh
+. tests/desktop/pulse_session.sh
 start_xvfb 1600x1000x24
 start_pulse # a sound server as on a desktop; the program opens its output only near a bell
 
@@ -76,7 +77,7 @@ echo "mapped: median $(median "${mapped[@]}") ms (${mapped[*]}); painted band se
 
 echo "== Bell: request to recorded sound, output opened 3 s before (private PulseAudio, null sink, idle suspend after 1 s)"
 parecord --latency-msec=10 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 \
-    | /usr/bin/python3 -u bench/onsets.py >"$work_dir/onsets.txt" &
+    | /usr/bin/python3 -u tests/desktop/onsets.py >"$work_dir/onsets.txt" &
 recorder_pid=$!
 sleep 0.5
 QT_QPA_PLATFORM=offscreen "$bin/bench/bell_latency" latency 1 1 60 2>/dev/null >"$work_dir/requests.txt" &
@@ -109,6 +110,38 @@ t1=$(now_ns); o1=$(cpu_ns $open_pid); c1=$(cpu_ns $closed_pid)
 wait $open_pid $closed_pid || true
 awk -v w=$((t1 - t0)) -v o=$((o1 - o0)) -v c=$((c1 - c0)) 'BEGIN {
     printf "output open %.3f%% of a core, output closed %.3f%%\n", 100*o/w, 100*c/w }'
+
+echo "== Bell: first stroke after the sound server restarted between two bells (3 restarts)"
+mkfifo "$work_dir/commands"
+QT_QPA_PLATFORM=offscreen "$bin/bench/bell_probe_bench" - <"$work_dir/commands" >"$work_dir/restarts.txt" 2>/dev/null &
+probe_pid=$!; background_pids+=($probe_pid)
+exec 3>"$work_dir/commands"
+for run in 1 2 3; do
+    echo "ready 5" >&3; sleep 2; echo "ring 1" >&3; sleep 2 # a bell before the restart
+    echo "ready -1" >&3; sleep 1
+    kill_pulse; start_pulse
+    start_onsets test.monitor "$work_dir/restart-$run.txt"
+    echo "ready 5" >&3; sleep 2
+    echo "ring 1" >&3; sleep 2
+    kill -INT "$record_pid" 2>/dev/null || true
+done
+echo "quit 0" >&3; exec 3>&-
+wait "$probe_pid" || true
+for run in 1 2 3; do
+    /usr/bin/python3 - "$work_dir/restarts.txt" "$work_dir/restart-$run.txt" "$run" <<'PY'
+import sys
+requests = [float(l.split()[3]) for l in open(sys.argv[1]) if l.startswith("request")]
+asked = requests[2 * int(sys.argv[3]) - 1]
+heard = [int(l.split()[1]) / 1e6 for l in open(sys.argv[2]) if l.startswith("onset")]
+after = [h - asked for h in heard if h >= asked - 5]
+print(f"restart {sys.argv[3]}: " + (f"count step to recorded stroke {after[0]:.1f} ms (the recording's own latency included)"
+                                      if after else "no stroke recorded"))
+PY
+done
+
+echo "== Step lag with no sound server reachable (real bell player, 1st bell at 60 s)"
+PULSE_SERVER=unix:/nonexistent "$bin/bench/step_lag" 75 --bell 2>"$work_dir/nolag.err"
+grep -c "system beep" "$work_dir/nolag.err" | sed 's/^/fallback notices: /'
 
 echo "== Engine alone (Google Benchmark)"
 "$bin/bench/engine_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E '^(Benchmark|-|[A-Z])'

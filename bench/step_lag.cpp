@@ -1,8 +1,12 @@
 // Step lag: for each count step, how long after the local clock passed to a
 // new second the count was noticed, and how long until the seconds readout
 // was painted with it. Runs the real window on the real clock.
-// Usage: step_lag SECONDS
+// Usage: step_lag SECONDS [--bell]
+//   --bell: the real bell player, a 1st bell one minute in, so that the sound
+//   output is kept ready and rung; run it with no sound server reachable to
+//   see that a dead server never holds up a count step.
 
+#include "bell_player.h"
 #include "form1.h"
 #include "wall_clock.h"
 
@@ -14,6 +18,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -85,9 +90,15 @@ void report(const char* what, std::vector<double> v) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 130;
+    const bool realBell = argc > 2 && std::string(argv[2]) == "--bell";
     WatchedClock clock;
-    QuietBeeper beeper;
-    bw::Form1 form(clock, beeper);
+    QuietBeeper quiet;
+    bw::BellPlayer bell;
+    bw::Form1 form(clock, realBell ? static_cast<bw::Beeper&>(bell) : quiet);
+    if (realBell) {
+        form.addActivityListener(&bell);
+        for (int i = 0; i < 9; ++i) form.findChild<QAbstractButton*>("CBdec1")->click();
+    }
     form.move(0, 420); // below the program under test, so it is painted
     form.show();
     PaintWatch watch(form.findChild<QLabel*>("Dseconds"), clock);

@@ -1,19 +1,39 @@
-# Debian packages the build, the program and the tests need; sourced by the
-# run and test scripts. Installs whatever is missing, once.
+# Debian packages the build, the program and the tests need on a minimal
+# Debian 12; sourced by the run, test and install scripts. Installs whatever is
+# missing, once, as root or through sudo.
 
-BUILD_PACKAGES="cmake g++ make qt6-base-dev qt6-multimedia-dev libgl-dev"
-RUN_PACKAGES="qt6-qpa-plugins libqt6multimedia6 fonts-liberation fonts-texgyre fonts-urw-base35 fonts-lato"
-TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14 at-spi2-core python3-pyatspi desktop-file-utils appstream dpkg-dev"
+# file and dpkg-dev: CPack reads the libraries the package links against.
+BUILD_PACKAGES="cmake g++ make pkgconf qt6-base-dev libgl-dev libpulse-dev file dpkg-dev"
+RUN_PACKAGES="qt6-qpa-plugins qt6-wayland libpulse0 fonts-liberation fonts-texgyre fonts-urw-base35 fonts-lato"
+TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14 at-spi2-core python3-pyatspi desktop-file-utils appstream weston"
+
+missing_packages() {
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+    done
+}
+
+# One clear sentence instead of a bare "command not found" or a sudo refusal.
+explain_packages() {
+    echo "bellwarden: these Debian packages are missing: $*." \
+        "Install them as root with: su -c 'apt-get update && apt-get install $*'" >&2
+}
 
 ensure_packages() {
-    local missing=()
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing: ${missing[*]}"
+    local missing
+    missing=$(missing_packages "$@" | tr '\n' ' ')
+    missing=${missing% }
+    [ -n "$missing" ] || return 0
     local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { explain_packages "$missing"; exit 1; }
+        sudo="sudo"
+    fi
+    echo "Installing: $missing"
+    # shellcheck disable=SC2086 # one word a package
+    if ! $sudo apt-get update -qq ||
+        ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing; then
+        explain_packages "$missing"
+        exit 1
+    fi
 }

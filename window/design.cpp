@@ -3,6 +3,7 @@
 // carries its design tab index, from which the focus order is built.
 
 #include "controls.h"
+#include "readable_text.h"
 #include "fonts.h"
 #include "form1.h"
 
@@ -151,6 +152,8 @@ void Form1::buildDesign() {
     tab(dot, 3);
     setOwnColour(dot, QPalette::Window, windowBackground());
     setOwnColour(dot, QPalette::WindowText, windowText());
+    for (QLabel* onBand : {minutes, seconds, dot})
+        setOwnColour(onBand, QPalette::WindowText, textOnBands(onBand->palette().color(QPalette::WindowText)));
     auto* pause = top.bigText("LabelPause", "pause", {1800, 2115, 4050, 1350}, arialBlack(45),
                               kArialBlackAscent, Qt::AlignHCenter);
     described(tab(pause, 6), "Paused");
@@ -160,6 +163,7 @@ void Form1::buildDesign() {
     auto* over = top.bigText("LabelOver", "OVER", {1620, -45, 3870, 1530}, arialBlack(45),
                              kArialBlackAscent, Qt::AlignHCenter);
     described(tab(over, 5), "Over time");
+    setOwnColour(over, QPalette::WindowText, textOnBands(buttonText())); // shown on the red window
 
     auto* clock =
         top.label("Label5", "00:00:00", {5970, 4770, 1200, 300}, opaque, Qt::AlignHCenter);

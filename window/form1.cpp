@@ -12,14 +12,32 @@
 #include <QResizeEvent>
 #include <cstdio>
 
+// The icons are compiled into this library; without a reference to them the
+// linker would leave them out of the program.
+static void loadIconResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace bw {
 
 namespace {
 QIcon programIcon() {
+    loadIconResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QString(":/bellwarden/icon-%1.png").arg(size), QSize(size, size));
     return icon;
+}
+// Steps to the next beep once the count runs. While paused the session
+// forecasts none, yet a resume may come at any moment: ask as if resumed, so
+// that a bell right after the resume still finds its output ready.
+int stepsToNextBeepOnResume(Session& session) {
+    SessionState& st = session.state();
+    if (st.paused == 0) return session.stepsToNextBeep();
+    st.paused = 0;
+    const int steps = session.stepsToNextBeep();
+    st.paused = 1;
+    return steps;
 }
 } // namespace
 
@@ -102,7 +120,10 @@ void Form1::wireEvents() {
             guarded(label.c_str(), [this, handler] { (session_.*handler)(); });
         });
     }
-    connect(modeGroup_, &QButtonGroup::idClicked, this, [this](int index) {
+    // On the change of choice rather than on a click: keys and the accessible
+    // Toggle action change the choice without any click.
+    connect(modeGroup_, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+        if (!checked) return;
         guarded("RBmode_Click", [this, index] { session_.RBmode_Click(static_cast<i16>(index)); });
     });
 }
@@ -126,7 +147,7 @@ void Form1::report(const char* handler, const char* what) noexcept {
 
 void Form1::notifyActivity() noexcept {
     const bool running = session_.state().runState != 0;
-    const int nextBeep = session_.stepsToNextBeep();
+    const int nextBeep = stepsToNextBeepOnResume(session_);
     const bool runningChanged = running != running_, beepChanged = nextBeep != nextBeep_;
     if (!runningChanged && !beepChanged) return;
     running_ = running;

@@ -34,10 +34,10 @@ def label_text(app, description):
     return find(app, description=description).name
 
 
-def press(app, name):
+def press(app, name, names=("Press", "press", "click")):
     action = find(app, name=name).queryAction()
     for i in range(action.nActions):
-        if action.getName(i) in ("Press", "press", "click"):
+        if action.getName(i) in names:
             action.doAction(i)
             break
     else:
@@ -50,12 +50,14 @@ def readout(app):
 
 
 if __name__ == "__main__":
-    # Command line: atspi.py read | press NAME | state
+    # Command line: atspi.py read | press NAME | toggle NAME | clock | visible DESCRIPTION
     app = find_app()
     if sys.argv[1] == "read":
         print(readout(app))
     elif sys.argv[1] == "press":
         press(app, sys.argv[2])
+    elif sys.argv[1] == "toggle":
+        press(app, sys.argv[2], ("Toggle", "toggle"))
     elif sys.argv[1] == "clock":
         print(label_text(app, "Time of day"))
     elif sys.argv[1] == "visible":

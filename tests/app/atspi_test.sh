@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The window scripted through the accessibility bus: find the controls by
-# their accessible names, press Start and Pause, read the readouts.
+# their accessible names, choose the mode, press Start and Pause, read the
+# readouts.
 set -euo pipefail
 program=$1
 here=$(dirname "$0")
@@ -10,6 +11,11 @@ background_pids+=($!)
 a11y() { /usr/bin/python3 "$here/atspi.py" "$@"; }
 
 [ "$(a11y read)" = "15:00" ] || { echo "ready readout: $(a11y read)"; exit 1; }
+# The mode choice through the option buttons' own Toggle action, no click.
+a11y toggle "Mode-B (Disp. Time to 3rd bell)"
+[ "$(a11y read)" = "20:00" ] || { echo "Mode-B by Toggle shows $(a11y read)"; exit 1; }
+a11y toggle "Mode-A (Disp. Time to 2nd bell until 2nd bell)"
+[ "$(a11y read)" = "15:00" ] || { echo "Mode-A by Toggle shows $(a11y read)"; exit 1; }
 a11y press "Start"
 sleep 2.3
 got=$(a11y read)

@@ -12,17 +12,20 @@ deb=$(ls "$work_dir"/pkg/bellwarden_*.deb)
 info=$(dpkg-deb --info "$deb")
 echo "$info" | grep -q '^ Package: bellwarden$' || { echo "$info"; exit 1; }
 echo "$info" | grep -q '^ Version: 1.0.0.0$' || { echo "$info"; exit 1; }
-for dep in libqt6widgets6 libqt6multimedia6 libqt6dbus6 libc6 qt6-qpa-plugins; do
+for dep in libqt6widgets6 libpulse0 libqt6dbus6 libc6 qt6-qpa-plugins; do
     echo "$info" | grep '^ Depends:' | grep -q "$dep" || { echo "Depends lacks $dep"; echo "$info"; exit 1; }
 done
-echo "$info" | grep '^ Recommends:' | grep -q fonts-texgyre || { echo "no font Recommends"; exit 1; }
+for rec in fonts-texgyre qt6-wayland; do
+    echo "$info" | grep '^ Recommends:' | grep -q $rec || { echo "Recommends lacks $rec"; exit 1; }
+done
 
 contents=$(dpkg-deb --contents "$deb")
 for f in ./usr/bin/bellwarden ./usr/share/applications/org.bellwarden.bellwarden.desktop \
          ./usr/share/metainfo/org.bellwarden.bellwarden.metainfo.xml \
          ./usr/share/icons/hicolor/scalable/apps/bellwarden.svg \
          ./usr/share/icons/hicolor/16x16/apps/bellwarden.png \
-         ./usr/share/icons/hicolor/256x256/apps/bellwarden.png; do
+         ./usr/share/icons/hicolor/256x256/apps/bellwarden.png \
+         ./usr/share/doc/bellwarden/copyright; do
     echo "$contents" | grep -q " $f\$" || { echo "missing $f"; exit 1; }
 done
 
@@ -31,6 +34,8 @@ dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/org.bellwarden.bellwarden.desktop"
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/org.bellwarden.bellwarden.metainfo.xml" \
     || appstreamcli validate --no-net "$root/usr/share/metainfo/org.bellwarden.bellwarden.metainfo.xml"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
+    "$root/usr/share/doc/bellwarden/copyright" || { echo "copyright file is not machine-readable"; exit 1; }
 apt-get install --simulate -qq "$deb" >/dev/null || { echo "dependencies cannot be met"; exit 1; }
 
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/org.bellwarden.bellwarden.desktop")

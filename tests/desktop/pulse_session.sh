@@ -4,19 +4,26 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../common/background.sh"
 pulse_dir=$(mktemp -d)
 background_dirs+=("$pulse_dir")
+export XDG_RUNTIME_DIR="$pulse_dir/runtime" HOME="$pulse_dir/home"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
+unset PULSE_SERVER
 
 start_pulse() {
-    export XDG_RUNTIME_DIR="$pulse_dir/runtime" HOME="$pulse_dir/home"
-    mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
-    unset PULSE_SERVER
     # Idle outputs are suspended after a second, as desktops do.
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
         -L module-native-protocol-unix -L "module-null-sink sink_name=test" \
-        -L "module-suspend-on-idle timeout=1" >"$pulse_dir/pulse.log" 2>&1 &
-    background_pids+=($!)
+        -L "module-suspend-on-idle timeout=1" >>"$pulse_dir/pulse.log" 2>&1 &
+    pulse_pid=$!
+    background_pids+=($pulse_pid)
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
     pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start"; cat "$pulse_dir/pulse.log"; exit 1; }
     pactl set-default-sink test
+}
+
+# Kills the server as a crash would.
+kill_pulse() {
+    kill -KILL "$pulse_pid" 2>/dev/null || true
+    wait "$pulse_pid" 2>/dev/null || true
 }
 
 # Records the null sink's monitor as raw 48 kHz mono s16le into $1.
@@ -29,4 +36,14 @@ start_recording() {
 stop_recording() {
     kill -INT "$record_pid" 2>/dev/null || true
     wait "$record_pid" 2>/dev/null || true
+}
+
+# Records a sink's monitor ($1) and writes the steady-clock time of each
+# stroke's start into $2, as it is heard.
+start_onsets() {
+    parecord --latency-msec=10 -d "$1" --raw --format=s16le --rate=48000 --channels=1 \
+        > >(/usr/bin/python3 -u "$(dirname "${BASH_SOURCE[0]}")/onsets.py" >"$2") &
+    background_pids+=($!)
+    record_pid=$!
+    sleep 0.5
 }

@@ -1,0 +1,141 @@
+#include "screen_saver_inhibitor.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QFile>
+#include <QVariantMap>
+
+namespace bw {
+
+namespace {
+using Route = ScreenSaverInhibitor::Route;
+using Kind = ScreenSaverInhibitor::Kind;
+
+const Route kFreedesktop{"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                         "org.freedesktop.ScreenSaver", Kind::Cookie};
+const Route kMate{"org.mate.ScreenSaver", "/org/mate/ScreenSaver", "org.mate.ScreenSaver",
+                  Kind::Cookie};
+const Route kPortal{"org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                    "org.freedesktop.portal.Inhibit", Kind::Portal};
+constexpr uint kPortalIdle = 8;
+const char* const kReason = "A talk is being timed";
+
+bool sandboxed() {
+    return QFile::exists("/.flatpak-info") || qEnvironmentVariableIsSet("SNAP");
+}
+
+std::vector<Route> routesInOrder() {
+    if (sandboxed()) return {kPortal, kFreedesktop, kMate};
+    return {kFreedesktop, kMate, kPortal};
+}
+
+QDBusMessage inhibitCall(const Route& r) {
+    QDBusMessage m = QDBusMessage::createMethodCall(r.service, r.path, r.interface, "Inhibit");
+    if (r.kind == Kind::Portal)
+        m << QString() << kPortalIdle << QVariantMap{{"reason", QString(kReason)}};
+    else
+        m << QString("bellwarden") << QString(kReason);
+    m.setAutoStartService(false);
+    return m;
+}
+
+// Addressed to the owner that granted the inhibit, never to whoever holds the
+// name now: a restarted service never issued that cookie.
+QDBusMessage releaseCall(const Route& r, const QString& owner, const QVariant& cookie) {
+    QDBusMessage m;
+    if (r.kind == Kind::Portal) {
+        m = QDBusMessage::createMethodCall(owner, cookie.value<QDBusObjectPath>().path(),
+                                           "org.freedesktop.portal.Request", "Close");
+    } else {
+        m = QDBusMessage::createMethodCall(owner, r.path, r.interface, "UnInhibit");
+        m << cookie.toUInt();
+    }
+    m.setAutoStartService(false);
+    return m;
+}
+
+std::optional<QVariant> cookieOf(const Route& r, const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    const QVariant v = reply.arguments().first();
+    if (r.kind == Kind::Portal && v.canConvert<QDBusObjectPath>()) return v;
+    if (r.kind == Kind::Cookie && v.canConvert<uint>()) return QVariant(v.toUInt());
+    return {};
+}
+} // namespace
+
+ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
+    : QObject(parent), routes_(routesInOrder()),
+      watcher_(new QDBusServiceWatcher(this)) {
+    watcher_->setConnection(QDBusConnection::sessionBus());
+    watcher_->setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
+    for (const Route& r : routes_) watcher_->addWatchedService(r.service);
+    connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &ScreenSaverInhibitor::ownerChanged);
+}
+
+ScreenSaverInhibitor::~ScreenSaverInhibitor() {
+    wanted_ = false;
+    release();
+}
+
+QString ScreenSaverInhibitor::heldBy() const {
+    return held_ ? QString(routes_[held_->route].service) : QString();
+}
+
+void ScreenSaverInhibitor::sessionRunningChanged(bool running) {
+    wanted_ = running;
+    if (running)
+        inhibit();
+    else
+        release();
+}
+
+void ScreenSaverInhibitor::inhibit() {
+    if (!wanted_ || held_) return;
+    if (pending_) {
+        askAgain_ = true; // a service came or went while asking: ask all again
+        return;
+    }
+    if (!QDBusConnection::sessionBus().isConnected()) return;
+    askAgain_ = false;
+    tryRoute(0);
+}
+
+void ScreenSaverInhibitor::tryRoute(size_t index) {
+    if (index >= routes_.size()) { // nothing answers: carry on
+        if (askAgain_) inhibit();
+        return;
+    }
+    pending_ = true;
+    const Route& route = routes_[index];
+    auto* call = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(inhibitCall(route)), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, index](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        pending_ = false;
+        const QDBusMessage reply = w->reply();
+        const std::optional<QVariant> cookie = cookieOf(routes_[index], reply);
+        if (!cookie) return tryRoute(index + 1);
+        const QString owner = reply.service().isEmpty() ? routes_[index].service : reply.service();
+        held_ = Held{index, owner, *cookie};
+        if (!wanted_) release(); // the session ended while the call was on its way
+    });
+}
+
+void ScreenSaverInhibitor::release() {
+    if (!held_) return;
+    QDBusConnection::sessionBus().send(releaseCall(routes_[held_->route], held_->owner, held_->cookie));
+    held_.reset();
+}
+
+void ScreenSaverInhibitor::ownerChanged(const QString& service, const QString& oldOwner,
+                                        const QString& /*newOwner*/) {
+    // The owner that granted the inhibit is gone, and with it the inhibit.
+    if (held_ && service == routes_[held_->route].service && held_->owner == oldOwner) held_.reset();
+    inhibit();
+}
+
+} // namespace bw

@@ -1,0 +1,60 @@
+#pragma once
+// Asks the desktop not to blank the screen while a session runs. Desktops
+// answer on different D-Bus services, tried in order until one answers: the
+// freedesktop ScreenSaver (GNOME, KDE, Cinnamon, xscreensaver...), MATE's own,
+// and the desktop portal's Inhibit, which is also all a sandbox can reach and
+// so comes first there. The services are watched: one that appears after
+// Start, or gets a new owner during a session, is asked again, and an
+// inhibit is released only to the owner that granted it. Calls never wait for
+// an answer; with no bus or no such service nothing happens.
+
+#include "session_activity.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <optional>
+#include <vector>
+
+class QDBusServiceWatcher;
+
+namespace bw {
+
+class ScreenSaverInhibitor : public QObject, public SessionActivity {
+  public:
+    explicit ScreenSaverInhibitor(QObject* parent = nullptr);
+    ~ScreenSaverInhibitor() override;
+
+    void sessionRunningChanged(bool running) override;
+    bool inhibiting() const { return held_.has_value(); }
+    // The service name of the route that holds the inhibit, empty if none.
+    QString heldBy() const;
+
+    enum class Kind { Cookie, Portal };
+    struct Route {
+        const char* service;
+        const char* path;
+        const char* interface;
+        Kind kind;
+    };
+
+  private:
+    struct Held {
+        size_t route;
+        QString owner;   // the unique bus name that granted it
+        QVariant cookie; // a uint, or the portal's request handle
+    };
+    void inhibit();
+    void tryRoute(size_t index);
+    void release();
+    void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
+
+    std::vector<Route> routes_;
+    QDBusServiceWatcher* watcher_;
+    bool wanted_ = false;
+    bool pending_ = false; // an Inhibit call is on its way
+    bool askAgain_ = false;
+    std::optional<Held> held_;
+};
+
+} // namespace bw

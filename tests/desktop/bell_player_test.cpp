@@ -1,0 +1,53 @@
+// The player's choice between the sound output and the system beep, against
+// a scripted output.
+
+#include "bell_player.h"
+#include "stderr_capture.h"
+
+#include <gtest/gtest.h>
+
+using namespace bw;
+using namespace bw::test;
+
+namespace {
+struct ScriptedOutput : BellOutput {
+    bool playing = false;
+    int rung = 0;
+    std::vector<bool> readyAsked;
+    void keepReady(bool wanted) override { readyAsked.push_back(wanted); }
+    bool ring() override { return playing && ++rung; }
+    std::string problem() const override { return "Connection refused"; }
+};
+
+struct Player {
+    ScriptedOutput* output = new ScriptedOutput;
+    int systemBeeps = 0;
+    BellPlayer player{std::unique_ptr<BellOutput>(output), [this] { ++systemBeeps; }};
+};
+} // namespace
+
+TEST(BellPlayer, StrokesTheOutputCannotPlayUseTheSystemBeepAndTheOutputIsTriedAgain) {
+    Player p;
+    StderrCapture err;
+    p.player.beep(); // no server yet
+    p.player.beep();
+    p.output->playing = true; // it came up
+    p.player.beep();
+    p.output->playing = false; // and went away again
+    p.player.beep();
+    EXPECT_EQ(p.systemBeeps, 3);
+    EXPECT_EQ(p.output->rung, 1);
+    EXPECT_EQ(p.output->readyAsked, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(err.finish(),
+              "bellwarden: no sound output (Connection refused); bells use the system beep until it is back\n"
+              "bellwarden: the sound output is back; bells ring again\n"
+              "bellwarden: no sound output (Connection refused); bells use the system beep until it is back\n");
+}
+
+TEST(BellPlayer, TheOutputIsReadyAroundABellOnly) {
+    Player p;
+    for (int steps : {601, 16, 15, 1, 20, 31, -1})
+        p.player.nextBeepIn(steps);
+    // Ready from 15 steps ahead, kept within 30, let go beyond or when none is due.
+    EXPECT_EQ(p.output->readyAsked, (std::vector<bool>{false, true, true, false, false}));
+}

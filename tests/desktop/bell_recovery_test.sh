@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# End to end: the real bell player through what a desktop's sound server does
+# to it. A probe is driven as a session would drive it; each stroke it asks
+# for after the server is back must be heard within a quarter of a second:
+#  1. the server comes up after the program started;
+#  2. it is killed and restarted between two bells;
+#  3. it is killed during a bell's strokes: no hang, and the next bell is heard;
+#  4. the default sink changes between two bells: the next is heard there;
+#  5. a resume right at a bell after a long pause within its lead-in.
+set -euo pipefail
+probe=$1
+here=$(dirname "$0")
+. "$here/pulse_session.sh"
+dir=$pulse_dir
+
+mkfifo "$dir/commands"
+QT_QPA_PLATFORM=offscreen "$probe" - <"$dir/commands" >"$dir/requests" 2>"$dir/stderr" &
+probe_pid=$!
+background_pids+=($probe_pid)
+exec 3>"$dir/commands"
+say() { echo "$*" >&3; }
+
+# Checks that each request from line $1 of the probe's output on has a stroke
+# in onsets file $2 starting between 0 and $3 ms after it.
+check() {
+    /usr/bin/python3 - "$dir/requests" "$1" "$2" "$3" "$4" <<'PY'
+import sys
+requests, first, onsets, limit, case = sys.argv[1], int(sys.argv[2]), sys.argv[3], float(sys.argv[4]), sys.argv[5]
+asked = [l.split() for l in open(requests).read().splitlines()[first:] if l.startswith("request")]
+heard = [int(l.split()[1]) / 1e6 for l in open(onsets) if l.startswith("onset")]
+assert asked, f"{case}: no requests"
+for r in asked:
+    t = float(r[3])
+    delays = [h - t for h in heard if -5 <= h - t <= 1000]
+    assert delays and delays[0] <= limit, f"{case}: stroke asked at {t:.0f} ms: delays {delays} (limit {limit} ms)"
+    print(f"{case}: stroke {r[1]}.{r[2]} heard {delays[0]:.0f} ms after its request")
+PY
+}
+lines() { wc -l <"$dir/requests"; }
+
+# 1. No server when the session starts; it comes up before the 1st bell.
+say ready 5
+sleep 2
+start_pulse
+start_onsets test.monitor "$dir/late"
+sleep 2
+at=$(lines); say ring 1; sleep 2
+check "$at" "$dir/late" 250 "late server"
+
+# 2. Killed and restarted between the 1st and the 2nd bell.
+say ready -1
+sleep 1
+kill_pulse
+start_pulse
+start_onsets test.monitor "$dir/restart"
+say ready 5
+sleep 2
+at=$(lines); say ring 2; sleep 3
+check "$at" "$dir/restart" 250 "restarted between bells"
+
+# 3. Killed while the 2nd bell's strokes are sounding, back a second later:
+# the stroke due meanwhile falls back to the system beep.
+say ring 2
+sleep 0.3
+kill_pulse
+sleep 1.5
+start_pulse
+start_onsets test.monitor "$dir/killed"
+sleep 3
+kill -0 "$probe_pid" || { echo "the probe died"; cat "$dir/stderr"; exit 1; }
+at=$(lines); say ring 3; sleep 4
+check "$at" "$dir/killed" 250 "killed during a bell"
+
+# 4. A second output becomes the default between two bells.
+say ready -1
+pactl load-module module-null-sink sink_name=other >/dev/null
+pactl set-default-sink other
+sleep 1
+start_onsets other.monitor "$dir/moved"
+say ready 5
+sleep 2
+at=$(lines); say ring 2; sleep 3
+check "$at" "$dir/moved" 250 "new default sink"
+
+# 5. Paused ten seconds before a bell for a while, then resumed at the bell.
+say ready 10
+sleep 20
+at=$(lines); say ring 1; sleep 2
+check "$at" "$dir/moved" 150 "resume at a bell"
+
+say quit 0
+wait "$probe_pid"
+cat "$dir/stderr"
+grep -q "system$" "$dir/requests" || { echo "no stroke fell back while the server was gone"; exit 1; }
+grep -q "bells use the system beep" "$dir/stderr" || { echo "the fallback went unreported"; exit 1; }
+grep -q "the sound output is back" "$dir/stderr" || { echo "the recovery went unreported"; exit 1; }
+echo "bell recovery ok"
