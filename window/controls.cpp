@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "readable_text.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QGroupBox>
@@ -113,6 +115,10 @@ QGroupBox* ControlBuilder::frame(const char* name, QRectF twips) const {
 QRadioButton* ControlBuilder::option(const char* name, const QString& caption, QRectF twips) const {
     auto* o = place(new QRadioButton(caption, parent), name, twips);
     setOwnColour(o, QPalette::WindowText, buttonText());
+    const QPalette& p = o->palette();
+    const CircleColours circle = optionCircle(buttonFace(), {p.color(QPalette::Base), p.color(QPalette::Text)});
+    setOwnColour(o, QPalette::Base, circle.fill);
+    setOwnColour(o, QPalette::Text, circle.mark); // the dot
     return o;
 }
 

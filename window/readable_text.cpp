@@ -20,8 +20,8 @@ QColor toQColor(Colour c) {
 } // namespace
 
 double contrastRatio(const QColor& a, const QColor& b) {
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
-    return (light + 0.05) / (dark + 0.05);
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 QColor textOnBands(const QColor& schemeText) {
@@ -30,6 +30,14 @@ QColor textOnBands(const QColor& schemeText) {
                         PhaseColour::overTimeWindow})
         if (contrastRatio(schemeText, toQColor(back)) < kReadable) return Qt::black;
     return schemeText;
+}
+
+CircleColours optionCircle(const QColor& face, const CircleColours& scheme) {
+    if (face.lightness() >= 128) return scheme;
+    QColor fill = face;
+    while (contrastRatio(fill, face) < 3.0 && fill.lightness() < 255)
+        fill = QColor::fromHsl(fill.hslHue(), fill.hslSaturation(), std::min(255, fill.lightness() + 8));
+    return {fill, face};
 }
 
 } // namespace bw

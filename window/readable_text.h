@@ -15,4 +15,13 @@ double contrastRatio(const QColor& a, const QColor& b);
 // over-time red; black otherwise.
 QColor textOnBands(const QColor& schemeText);
 
+// Colours of an option button's circle on a face of the given colour. A dark
+// scheme fills it with nearly the face's own colour, so it would vanish; it
+// is lightened until it stands out at 3:1, and its dot takes the face's dark.
+// On a light face both stay the scheme's.
+struct CircleColours {
+    QColor fill, mark;
+};
+CircleColours optionCircle(const QColor& face, const CircleColours& scheme);
+
 } // namespace bw

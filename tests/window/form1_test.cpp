@@ -1,3 +1,4 @@
+#include "readable_text.h"
 #include "stderr_capture.h"
 #include "window_rig.h"
 
@@ -369,4 +370,25 @@ TEST(Form1, ListenersHearWhenASessionRunsAndWhenABellIsNear) {
     EXPECT_EQ(rig.readout(), " 5:10");
     rig.click("CBstend");
     EXPECT_EQ(log.running, (std::vector<bool>{true, false}));
+}
+
+// A dark scheme's near-white text gives way to black on the bands; a light
+// scheme's black stays. A dark face lightens the option circles; a light one
+// leaves them as the scheme fills them.
+TEST(ReadableText, DarkSchemesGiveWayOnlyWhereUnreadable) {
+    EXPECT_EQ(textOnBands(QColor(238, 238, 236)), QColor(Qt::black));
+    EXPECT_EQ(textOnBands(QColor(46, 52, 54)), QColor(Qt::black)); // 3.1:1 on the red
+    EXPECT_EQ(textOnBands(QColor(Qt::black)), QColor(Qt::black));
+    EXPECT_EQ(textOnBands(QColor(0, 0, 60)), QColor(0, 0, 60));
+    for (QColor text : {QColor(Qt::white), QColor(Qt::black), QColor(90, 90, 90)})
+        for (QColor band : {kCyan, kGreen, kYellow, kRed})
+            EXPECT_GE(contrastRatio(textOnBands(text), band), 4.5);
+
+    const QColor darkFace(53, 53, 53);
+    const CircleColours dark = optionCircle(darkFace, {QColor(45, 45, 45), Qt::white});
+    EXPECT_GE(contrastRatio(dark.fill, darkFace), 3.0);
+    EXPECT_GE(contrastRatio(dark.fill, dark.mark), 3.0);
+    const CircleColours light = optionCircle(QColor(239, 239, 239), {Qt::white, Qt::black});
+    EXPECT_EQ(light.fill, QColor(Qt::white));
+    EXPECT_EQ(light.mark, QColor(Qt::black));
 }
