@@ -22,15 +22,17 @@ bool isSet(const char* name) {
 bool hasDisplayOrPlatform(int argc, char** argv) {
     if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM")) return true;
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) return true;
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
     return false;
 }
 } // namespace
 
 int main(int argc, char** argv) {
     if (!hasDisplayOrPlatform(argc, argv)) {
-        std::fprintf(stderr, "bellwarden: no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY "
-                             "is set); start it from a desktop session.\n");
+        std::fprintf(stderr,
+                     "bellwarden: no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY "
+                     "is set); start it from a desktop session.\n");
         return 1;
     }
     QApplication app(argc, argv);

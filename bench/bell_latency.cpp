@@ -30,7 +30,7 @@ int latency(QApplication& app, const QStringList& silences) {
         at += static_cast<int>(s.toDouble() * 1000);
         // Precise, so each silence is as long as asked (a coarse timer may
         // fire 5 % of `at` early).
-        QTimer::singleShot(at, Qt::PreciseTimer, &bell, [&bell, s] {
+        QTimer::singleShot(at, Qt::PreciseTimer, &app, [&bell, s] {
             std::printf("request %s %lld\n", qPrintable(s), static_cast<long long>(steadyNs()));
             std::fflush(stdout);
             bell.beep();

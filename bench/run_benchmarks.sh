@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $BUILD_PACKAGES $RUN_PACKAGES $TEST_PACKAGES libbenchmark-dev
+ensure_packages $BUILD_PACKAGES $RUN_PACKAGES $TEST_PACKAGES
 cmake -S . -B build-bench -DBELLWARDEN_WINDOW=ON -DBELLWARDEN_TESTS=OFF -DBELLWARDEN_BENCH=ON \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j"$(nproc)" >/dev/null
@@ -139,9 +139,9 @@ print(f"restart {sys.argv[3]}: " + (f"count step to recorded stroke {after[0]:.1
 PY
 done
 
-echo "== Step lag with no sound server reachable (real bell player, 1st bell at 60 s)"
+echo "== Step lag with no sound server reachable (real bell player, 1st bell a minute in)"
 PULSE_SERVER=unix:/nonexistent "$bin/bench/step_lag" 75 --bell 2>"$work_dir/nolag.err"
-grep -c "system beep" "$work_dir/nolag.err" | sed 's/^/fallback notices: /'
+echo "fallback notices on stderr: $(grep -c "system beep" "$work_dir/nolag.err" || true) (one expected)"
 
 echo "== Engine alone (Google Benchmark)"
 "$bin/bench/engine_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E '^(Benchmark|-|[A-Z])'

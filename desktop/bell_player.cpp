@@ -14,13 +14,16 @@ BellPlayer::SystemBeep BellPlayer::defaultSystemBeep() {
 
 void BellPlayer::beep() {
     if (output_->ring()) {
-        if (fellBack_) std::fprintf(stderr, "bellwarden: the sound output is back; bells ring again\n");
+        if (fellBack_)
+            std::fprintf(stderr, "bellwarden: the sound output is back; bells ring again\n");
         fellBack_ = false;
         return;
     }
     if (!fellBack_)
-        std::fprintf(stderr, "bellwarden: no sound output (%s); bells use the system beep until it is back\n",
-                     output_->problem().c_str());
+        std::fprintf(
+            stderr,
+            "bellwarden: no sound output (%s); bells use the system beep until it is back\n",
+            output_->problem().c_str());
     fellBack_ = true;
     systemBeep_();
     output_->keepReady(true); // try again for the strokes still to come

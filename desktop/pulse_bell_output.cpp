@@ -18,8 +18,8 @@ namespace bw {
 
 namespace {
 constexpr int kRate = 48000;
-constexpr pa_usec_t kQueuedUs = 80'000;   // queued ahead at most: bounds a stroke's delay
-constexpr pa_usec_t kRequestUs = 20'000;  // the server asks for this much at a time
+constexpr pa_usec_t kQueuedUs = 80'000;  // queued ahead at most: bounds a stroke's delay
+constexpr pa_usec_t kRequestUs = 20'000; // the server asks for this much at a time
 constexpr pa_usec_t kSuperviseUs = 500'000;
 using Clock = std::chrono::steady_clock;
 constexpr auto kConnectTimeout = std::chrono::seconds(3);
@@ -180,7 +180,8 @@ void PulseBellOutput::connect() {
             auto* self = static_cast<PulseBellOutput*>(p);
             const pa_context_state_t state = pa_context_get_state(c);
             if (state == PA_CONTEXT_READY) {
-                pa_operation_unref(pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr));
+                pa_operation_unref(
+                    pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr));
                 self->openStream();
             } else if (state == PA_CONTEXT_FAILED) {
                 self->streaming_ = false;
@@ -195,7 +196,9 @@ void PulseBellOutput::connect() {
             pa_operation_unref(pa_context_get_server_info(
                 c,
                 [](pa_context*, const pa_server_info* info, void* self) {
-                    if (info) static_cast<PulseBellOutput*>(self)->followDefaultSink(info->default_sink_name);
+                    if (info)
+                        static_cast<PulseBellOutput*>(self)->followDefaultSink(
+                            info->default_sink_name);
                 },
                 p));
         },
@@ -236,7 +239,10 @@ void PulseBellOutput::openStream() {
         },
         this);
     pa_stream_set_write_callback(
-        stream_, [](pa_stream*, std::size_t bytes, void* p) { static_cast<PulseBellOutput*>(p)->feed(bytes); },
+        stream_,
+        [](pa_stream*, std::size_t bytes, void* p) {
+            static_cast<PulseBellOutput*>(p)->feed(bytes);
+        },
         this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
@@ -245,7 +251,8 @@ void PulseBellOutput::openStream() {
     attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kRequestUs, &kSpec));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     // No sink named: the server places the stream on its default sink of now.
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
+                                   nullptr) < 0)
         setProblem(pa_strerror(pa_context_errno(context_)));
 }
 
@@ -267,7 +274,8 @@ void PulseBellOutput::feed(std::size_t bytes) {
         std::lock_guard lock(mixMutex_);
         mixer_.next(chunk_.data(), frames);
     }
-    if (pa_stream_write(stream_, chunk_.data(), frames * sizeof(std::int16_t), nullptr, 0, PA_SEEK_RELATIVE) < 0)
+    if (pa_stream_write(stream_, chunk_.data(), frames * sizeof(std::int16_t), nullptr, 0,
+                        PA_SEEK_RELATIVE) < 0)
         return;
     lastFed_ = Clock::now().time_since_epoch().count();
     streaming_ = true;

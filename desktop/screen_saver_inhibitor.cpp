@@ -67,11 +67,11 @@ std::optional<QVariant> cookieOf(const Route& r, const QDBusMessage& reply) {
 } // namespace
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
-    : QObject(parent), routes_(routesInOrder()),
-      watcher_(new QDBusServiceWatcher(this)) {
+    : QObject(parent), routes_(routesInOrder()), watcher_(new QDBusServiceWatcher(this)) {
     watcher_->setConnection(QDBusConnection::sessionBus());
     watcher_->setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
-    for (const Route& r : routes_) watcher_->addWatchedService(r.service);
+    for (const Route& r : routes_)
+        watcher_->addWatchedService(r.service);
     connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &ScreenSaverInhibitor::ownerChanged);
 }
@@ -113,28 +113,32 @@ void ScreenSaverInhibitor::tryRoute(size_t index) {
     const Route& route = routes_[index];
     auto* call = new QDBusPendingCallWatcher(
         QDBusConnection::sessionBus().asyncCall(inhibitCall(route)), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this, index](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        pending_ = false;
-        const QDBusMessage reply = w->reply();
-        const std::optional<QVariant> cookie = cookieOf(routes_[index], reply);
-        if (!cookie) return tryRoute(index + 1);
-        const QString owner = reply.service().isEmpty() ? routes_[index].service : reply.service();
-        held_ = Held{index, owner, *cookie};
-        if (!wanted_) release(); // the session ended while the call was on its way
-    });
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [this, index](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                pending_ = false;
+                const QDBusMessage reply = w->reply();
+                const std::optional<QVariant> cookie = cookieOf(routes_[index], reply);
+                if (!cookie) return tryRoute(index + 1);
+                const QString owner =
+                    reply.service().isEmpty() ? routes_[index].service : reply.service();
+                held_ = Held{index, owner, *cookie};
+                if (!wanted_) release(); // the session ended while the call was on its way
+            });
 }
 
 void ScreenSaverInhibitor::release() {
     if (!held_) return;
-    QDBusConnection::sessionBus().send(releaseCall(routes_[held_->route], held_->owner, held_->cookie));
+    QDBusConnection::sessionBus().send(
+        releaseCall(routes_[held_->route], held_->owner, held_->cookie));
     held_.reset();
 }
 
 void ScreenSaverInhibitor::ownerChanged(const QString& service, const QString& oldOwner,
                                         const QString& /*newOwner*/) {
     // The owner that granted the inhibit is gone, and with it the inhibit.
-    if (held_ && service == routes_[held_->route].service && held_->owner == oldOwner) held_.reset();
+    if (held_ && service == routes_[held_->route].service && held_->owner == oldOwner)
+        held_.reset();
     inhibit();
 }
 

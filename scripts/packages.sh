@@ -5,7 +5,7 @@
 # file and dpkg-dev: CPack reads the libraries the package links against.
 BUILD_PACKAGES="cmake g++ make pkgconf qt6-base-dev libgl-dev libpulse-dev file dpkg-dev"
 RUN_PACKAGES="qt6-qpa-plugins qt6-wayland libpulse0 fonts-liberation fonts-texgyre fonts-urw-base35 fonts-lato"
-TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14 at-spi2-core python3-pyatspi desktop-file-utils appstream weston qt6-gtk-platformtheme"
+TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14 at-spi2-core python3-pyatspi desktop-file-utils appstream weston qt6-gtk-platformtheme libbenchmark-dev"
 
 missing_packages() {
     for p in "$@"; do
@@ -19,20 +19,27 @@ explain_packages() {
         "Install them as root with: su -c 'apt-get update && apt-get install $*'" >&2
 }
 
+# Runs a command as root, through sudo when needed; fails when neither is possible.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        return 127
+    fi
+}
+
 ensure_packages() {
     local missing
     missing=$(missing_packages "$@" | tr '\n' ' ')
     missing=${missing% }
     [ -n "$missing" ] || return 0
-    local sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { explain_packages "$missing"; exit 1; }
-        sudo="sudo"
-    fi
+    [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null || { explain_packages "$missing"; exit 1; }
     echo "Installing: $missing"
     # shellcheck disable=SC2086 # one word a package
-    if ! $sudo apt-get update -qq ||
-        ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing; then
+    if ! as_root apt-get update -qq ||
+        ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing; then
         explain_packages "$missing"
         exit 1
     fi

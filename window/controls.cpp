@@ -116,7 +116,8 @@ QRadioButton* ControlBuilder::option(const char* name, const QString& caption, Q
     auto* o = place(new QRadioButton(caption, parent), name, twips);
     setOwnColour(o, QPalette::WindowText, buttonText());
     const QPalette& p = o->palette();
-    const CircleColours circle = optionCircle(buttonFace(), {p.color(QPalette::Base), p.color(QPalette::Text)});
+    const CircleColours circle =
+        optionCircle(buttonFace(), {p.color(QPalette::Base), p.color(QPalette::Text)});
     setOwnColour(o, QPalette::Base, circle.fill);
     setOwnColour(o, QPalette::Text, circle.mark); // the dot
     return o;

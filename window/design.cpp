@@ -3,9 +3,9 @@
 // carries its design tab index, from which the focus order is built.
 
 #include "controls.h"
-#include "readable_text.h"
 #include "fonts.h"
 #include "form1.h"
+#include "readable_text.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -153,7 +153,8 @@ void Form1::buildDesign() {
     setOwnColour(dot, QPalette::Window, windowBackground());
     setOwnColour(dot, QPalette::WindowText, windowText());
     for (QLabel* onBand : {minutes, seconds, dot})
-        setOwnColour(onBand, QPalette::WindowText, textOnBands(onBand->palette().color(QPalette::WindowText)));
+        setOwnColour(onBand, QPalette::WindowText,
+                     textOnBands(onBand->palette().color(QPalette::WindowText)));
     auto* pause = top.bigText("LabelPause", "pause", {1800, 2115, 4050, 1350}, arialBlack(45),
                               kArialBlackAscent, Qt::AlignHCenter);
     described(tab(pause, 6), "Paused");

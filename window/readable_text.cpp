@@ -36,7 +36,8 @@ CircleColours optionCircle(const QColor& face, const CircleColours& scheme) {
     if (face.lightness() >= 128) return scheme;
     QColor fill = face;
     while (contrastRatio(fill, face) < 3.0 && fill.lightness() < 255)
-        fill = QColor::fromHsl(fill.hslHue(), fill.hslSaturation(), std::min(255, fill.lightness() + 8));
+        fill = QColor::fromHsl(fill.hslHue(), fill.hslSaturation(),
+                               std::min(255, fill.lightness() + 8));
     return {fill, face};
 }
 

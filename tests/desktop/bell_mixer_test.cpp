@@ -10,7 +10,8 @@ constexpr int kRate = 1000; // one frame a millisecond
 
 struct Mixer {
     StrokeMixer mixer;
-    explicit Mixer(std::size_t strokeFrames) : mixer(std::vector<std::int16_t>(strokeFrames, 100), kRate) {}
+    explicit Mixer(std::size_t strokeFrames)
+        : mixer(std::vector<std::int16_t>(strokeFrames, 100), kRate) {}
     std::vector<std::int16_t> next(std::size_t frames) {
         std::vector<std::int16_t> out(frames, -1);
         mixer.next(out.data(), frames);

@@ -38,10 +38,11 @@ TEST(BellPlayer, StrokesTheOutputCannotPlayUseTheSystemBeepAndTheOutputIsTriedAg
     EXPECT_EQ(p.systemBeeps, 3);
     EXPECT_EQ(p.output->rung, 1);
     EXPECT_EQ(p.output->readyAsked, (std::vector<bool>{true, true, true}));
-    EXPECT_EQ(err.finish(),
-              "bellwarden: no sound output (Connection refused); bells use the system beep until it is back\n"
-              "bellwarden: the sound output is back; bells ring again\n"
-              "bellwarden: no sound output (Connection refused); bells use the system beep until it is back\n");
+    EXPECT_EQ(err.finish(), "bellwarden: no sound output (Connection refused); bells use the "
+                            "system beep until it is back\n"
+                            "bellwarden: the sound output is back; bells ring again\n"
+                            "bellwarden: no sound output (Connection refused); bells use the "
+                            "system beep until it is back\n");
 }
 
 TEST(BellPlayer, TheOutputIsReadyAroundABellOnly) {

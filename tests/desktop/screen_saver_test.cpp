@@ -26,7 +26,8 @@ class FakeService : public QDBusVirtualObject {
   public:
     FakeService(const QString& service, const QString& path, uint firstCookie)
         : service_(service), path_(path), nextCookie_(firstCookie),
-          bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, service + QString::number(firstCookie))) {
+          bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                             service + QString::number(firstCookie))) {
         bus_.registerVirtualObject(path, this, QDBusConnection::SubPath);
         bus_.registerService(service);
     }
@@ -77,7 +78,9 @@ bool waitFor(const std::function<bool()>& done) {
 }
 
 struct Bus : ::testing::Test {
-    void SetUp() override { ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session"; }
+    void SetUp() override {
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+    }
 };
 
 } // namespace
@@ -153,8 +156,9 @@ TEST_F(Bus, MateAndThePortalAreUsedWhenTheyAreAllThatAnswers) {
     ASSERT_TRUE(waitFor([&] { return inhibitor.inhibiting(); }));
     inhibitor.sessionRunningChanged(false);
     ASSERT_TRUE(waitFor([&] { return portal.calls.size() == 2; }));
-    EXPECT_EQ(portal.calls, (QStringList{"Inhibit flags 8 -> /org/freedesktop/portal/desktop/request/3",
-                                         "Close /org/freedesktop/portal/desktop/request/3"}));
+    EXPECT_EQ(portal.calls,
+              (QStringList{"Inhibit flags 8 -> /org/freedesktop/portal/desktop/request/3",
+                           "Close /org/freedesktop/portal/desktop/request/3"}));
 }
 
 TEST(NoScreenSaver, CarriesOnSilently) {
