@@ -6,8 +6,13 @@ set -euo pipefail
 program=$1
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 
+# A copy the unprivileged user can read wherever the checkout lives (/root is not).
+copy=$(mktemp -d)
+trap 'rm -rf "$copy"' EXIT
+cp "$source_dir/scripts/packages.sh" "$copy/"
+chmod -R a+rX "$copy"
 out=$(setpriv --reuid=65534 --regid=65534 --clear-groups env -i PATH=/usr/bin:/bin HOME=/tmp \
-    bash -c ". '$source_dir/scripts/packages.sh'; ensure_packages bellwarden-no-such-package" 2>&1 </dev/null) && {
+    bash -c ". '$copy/packages.sh'; ensure_packages bellwarden-no-such-package" 2>&1 </dev/null) && {
     echo "a missing package went unnoticed: $out"; exit 1; }
 echo "$out" | grep -q "su -c 'apt-get update && apt-get install bellwarden-no-such-package'" ||
     { echo "no install command given: $out"; exit 1; }
