@@ -44,6 +44,7 @@ class PulseBellOutput final : public BellOutput {
     void checkConnection();
     void connect();
     void disconnect();
+    void reconnect(const std::string& why);
     void openStream();
     void dropStream();
     void feed(std::size_t bytes);
@@ -153,22 +154,16 @@ void PulseBellOutput::checkConnection() {
     case PA_CONTEXT_READY:
         break;
     default:
-        if (Clock::now() - connectStarted_ > kConnectTimeout) {
-            setProblem("the sound server does not answer");
-            disconnect();
-            connect();
-        }
+        if (Clock::now() - connectStarted_ > kConnectTimeout)
+            reconnect("the sound server does not answer");
         return;
     }
     const pa_stream_state_t state = stream_ ? pa_stream_get_state(stream_) : PA_STREAM_FAILED;
     if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED ||
         (defaultMoved_ && !strokesSounding()))
         return openStream();
-    if (state == PA_STREAM_READY && sinceFed() > kHung) {
-        setProblem("the sound server stopped taking sound");
-        disconnect();
-        connect();
-    }
+    if (state == PA_STREAM_READY && sinceFed() > kHung)
+        reconnect("the sound server stopped taking sound");
 }
 
 void PulseBellOutput::connect() {
@@ -217,6 +212,12 @@ void PulseBellOutput::disconnect() {
     pa_context_disconnect(context_);
     pa_context_unref(context_);
     context_ = nullptr;
+}
+
+void PulseBellOutput::reconnect(const std::string& why) {
+    setProblem(why);
+    disconnect();
+    connect();
 }
 
 void PulseBellOutput::openStream() {

@@ -42,6 +42,9 @@ class Session {
     // Count steps until the next one that sounds a beep, or -1 when none can
     // come without a click first (ready, paused, or over time with none queued).
     int stepsToNextBeep() const;
+    // The same as if the count ran now: while paused, the steps after a
+    // resume, so that a bell right after it finds the sound ready.
+    int stepsToNextBeepOnResume() const;
 
     SessionState& state() { return st_; }
     const SessionState& state() const { return st_; }

@@ -68,7 +68,11 @@ void Session::soundDueBeep() {
 }
 
 int Session::stepsToNextBeep() const {
-    if (st_.runState == 0 || st_.paused == 1) return -1;
+    return st_.paused == 1 ? -1 : stepsToNextBeepOnResume();
+}
+
+int Session::stepsToNextBeepOnResume() const {
+    if (st_.runState == 0) return -1;
     if (st_.beepsDue > 0) return 1;
     if (st_.runState == 2) return -1;
     // Plain int: a query, nothing stored, and at most 150 minutes of seconds.

@@ -28,17 +28,6 @@ QIcon programIcon() {
         icon.addFile(QString(":/bellwarden/icon-%1.png").arg(size), QSize(size, size));
     return icon;
 }
-// Steps to the next beep once the count runs. While paused the session
-// forecasts none, yet a resume may come at any moment: ask as if resumed, so
-// that a bell right after the resume still finds its output ready.
-int stepsToNextBeepOnResume(Session& session) {
-    SessionState& st = session.state();
-    if (st.paused == 0) return session.stepsToNextBeep();
-    st.paused = 0;
-    const int steps = session.stepsToNextBeep();
-    st.paused = 1;
-    return steps;
-}
 } // namespace
 
 Form1::Form1(TimeOfDay& clock, Beeper& beeper, QWidget* parent)
@@ -147,7 +136,7 @@ void Form1::report(const char* handler, const char* what) noexcept {
 
 void Form1::notifyActivity() noexcept {
     const bool running = session_.state().runState != 0;
-    const int nextBeep = stepsToNextBeepOnResume(session_);
+    const int nextBeep = session_.stepsToNextBeepOnResume();
     const bool runningChanged = running != running_, beepChanged = nextBeep != nextBeep_;
     if (!runningChanged && !beepChanged) return;
     running_ = running;
