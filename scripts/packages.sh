@@ -1,15 +1,24 @@
 # Debian packages the build, the program and the tests need on a minimal
-# Debian 12; sourced by the run, test and install scripts. Installs whatever is
+# Debian 12 or 13, unversioned so that both releases have them; sourced by the run, test and install scripts. Installs whatever is
 # missing, once, as root or through sudo.
 
 # file and dpkg-dev: CPack reads the libraries the package links against.
 BUILD_PACKAGES="cmake g++ make pkgconf qt6-base-dev libgl-dev libpulse-dev file dpkg-dev"
 RUN_PACKAGES="qt6-qpa-plugins qt6-wayland libpulse0 fonts-liberation fonts-texgyre fonts-urw-base35 fonts-lato"
-TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm-14 at-spi2-core python3-pyatspi desktop-file-utils appstream weston qt6-gtk-platformtheme libbenchmark-dev"
+TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils sox dbus libfaketime faketime llvm at-spi2-core python3-pyatspi desktop-file-utils appstream weston qt6-gtk-platformtheme libbenchmark-dev"
 
 missing_packages() {
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+    done
+}
+
+# The packages apt knows no installable version of, after an update.
+unavailable_packages() {
+    for p in "$@"; do
+        case "$(apt-cache policy "$p" 2>/dev/null)" in
+            *"Candidate: ("* | "") echo "$p" ;;
+        esac
     done
 }
 
@@ -37,9 +46,18 @@ ensure_packages() {
     [ -n "$missing" ] || return 0
     [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null || { explain_packages "$missing"; exit 1; }
     echo "Installing: $missing"
+    if ! as_root apt-get update -qq; then
+        explain_packages "$missing"
+        exit 1
+    fi
+    local unknown
+    unknown=$(unavailable_packages $missing | tr '\n' ' ')
+    if [ -n "$unknown" ]; then
+        echo "bellwarden: this Debian release has no package named: ${unknown% }." >&2
+        exit 1
+    fi
     # shellcheck disable=SC2086 # one word a package
-    if ! as_root apt-get update -qq ||
-        ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing; then
+    if ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing; then
         explain_packages "$missing"
         exit 1
     fi

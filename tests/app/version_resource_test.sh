@@ -2,14 +2,15 @@
 # Compiles the Windows version record with llvm-rc and checks the strings it carries.
 set -euo pipefail
 rc_file=$1
-rc=$(command -v llvm-rc || command -v llvm-rc-14)
+rc=$(command -v llvm-rc)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 # llvm-rc reads any argument that starts with "/" as a Windows-style option, so an
 # absolute path such as /usr/... or /data/... is taken for /U or /D. Pass both
 # files relative to the directory they live in.
 cp "$rc_file" "$out/bellwarden.rc"
-(cd "$out" && "$rc" /FO bellwarden.res bellwarden.rc)
+# It has nothing to preprocess, and newer llvm-rc wants clang for that.
+(cd "$out" && "$rc" /no-preprocess /FO bellwarden.res bellwarden.rc)
 hex=$(od -An -tx1 -v "$out/bellwarden.res" | tr -d ' \n')
 # Strings are stored as UTF-16LE; look for each one.
 for s in "1.00" "bellwarden" "bellwarden.exe" "041104B0" "OriginalFilename" "ProductVersion"; do

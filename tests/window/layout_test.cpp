@@ -8,7 +8,7 @@
 using namespace bw;
 
 namespace {
-const LayoutRow& row(const Layout& l, const std::string& name) {
+LayoutRow row(const Layout& l, const std::string& name) { // a copy: nothing to dangle
     for (const auto& r : l.rows)
         if (name == r.control) return r;
     throw std::out_of_range(name);
@@ -40,7 +40,7 @@ TEST(Layout, SmallestUnitGivesTheDesignGeometry) {
     auto expectRow = [&](const char* name, std::optional<i16> left, std::optional<i16> width,
                          std::optional<i16> top, std::optional<i16> height,
                          std::optional<i16> font) {
-        const LayoutRow& r = row(l, name);
+        const LayoutRow r = row(l, name);
         EXPECT_EQ(r.left, left) << name;
         EXPECT_EQ(r.width, width) << name;
         EXPECT_EQ(r.top, top) << name;
