@@ -1,5 +1,6 @@
 #include "screen_saver_inhibitor.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -21,6 +22,8 @@ const Route kMate{"org.mate.ScreenSaver", "/org/mate/ScreenSaver", "org.mate.Scr
 const Route kPortal{"org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
                     "org.freedesktop.portal.Inhibit", Kind::Portal};
 constexpr uint kPortalIdle = 8;
+// A hung service must not keep the next route waiting while the screen blanks.
+constexpr int kCallTimeoutMs = 2000;
 const char* const kReason = "A talk is being timed";
 
 bool sandboxed() {
@@ -32,8 +35,10 @@ std::vector<Route> routesInOrder() {
     return {kFreedesktop, kMate, kPortal};
 }
 
-QDBusMessage inhibitCall(const Route& r) {
-    QDBusMessage m = QDBusMessage::createMethodCall(r.service, r.path, r.interface, "Inhibit");
+// Asked of the owner found a moment before, so the owner that grants the
+// inhibit is known from the bus and not from the reply.
+QDBusMessage inhibitCall(const Route& r, const QString& owner) {
+    QDBusMessage m = QDBusMessage::createMethodCall(owner, r.path, r.interface, "Inhibit");
     if (r.kind == Kind::Portal)
         m << QString() << kPortalIdle << QVariantMap{{"reason", QString(kReason)}};
     else
@@ -57,6 +62,13 @@ QDBusMessage releaseCall(const Route& r, const QString& owner, const QVariant& c
     return m;
 }
 
+QDBusMessage ownerQuery(const QString& service) {
+    QDBusMessage m = QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                    "org.freedesktop.DBus", "GetNameOwner");
+    m << service;
+    return m;
+}
+
 std::optional<QVariant> cookieOf(const Route& r, const QDBusMessage& reply) {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
     const QVariant v = reply.arguments().first();
@@ -74,6 +86,9 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
         watcher_->addWatchedService(r.service);
     connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &ScreenSaverInhibitor::ownerChanged);
+    // Released while the event loop still runs, so that the release goes out.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { sessionRunningChanged(false); });
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
@@ -105,25 +120,39 @@ void ScreenSaverInhibitor::inhibit() {
 }
 
 void ScreenSaverInhibitor::tryRoute(size_t index) {
+    pending_ = false;
+    if (!wanted_) return; // the session has ended: ask no further route
     if (index >= routes_.size()) { // nothing answers: carry on
         if (askAgain_) inhibit();
         return;
     }
     pending_ = true;
-    const Route& route = routes_[index];
-    auto* call = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(inhibitCall(route)), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this,
-            [this, index](QDBusPendingCallWatcher* w) {
+    call(ownerQuery(routes_[index].service), [this, index](const QDBusMessage& reply) {
+        const QString owner = reply.arguments().value(0).toString();
+        if (!wanted_ || reply.type() != QDBusMessage::ReplyMessage || owner.isEmpty())
+            return tryRoute(index + 1);
+        askOwner(index, owner);
+    });
+}
+
+void ScreenSaverInhibitor::askOwner(size_t index, const QString& owner) {
+    call(inhibitCall(routes_[index], owner), [this, index, owner](const QDBusMessage& reply) {
+        const std::optional<QVariant> cookie = cookieOf(routes_[index], reply);
+        if (!cookie) return tryRoute(index + 1);
+        pending_ = false;
+        held_ = Held{index, owner, *cookie};
+        if (!wanted_) release(); // the session ended while the call was on its way
+    });
+}
+
+void ScreenSaverInhibitor::call(const QDBusMessage& message,
+                                std::function<void(const QDBusMessage&)> onReply) {
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(message, kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [onReply = std::move(onReply)](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
-                pending_ = false;
-                const QDBusMessage reply = w->reply();
-                const std::optional<QVariant> cookie = cookieOf(routes_[index], reply);
-                if (!cookie) return tryRoute(index + 1);
-                const QString owner =
-                    reply.service().isEmpty() ? routes_[index].service : reply.service();
-                held_ = Held{index, owner, *cookie};
-                if (!wanted_) release(); // the session ended while the call was on its way
+                onReply(w->reply());
             });
 }
 

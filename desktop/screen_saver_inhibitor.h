@@ -6,16 +6,19 @@
 // so comes first there. The services are watched: one that appears after
 // Start, or gets a new owner during a session, is asked again, and an
 // inhibit is released only to the owner that granted it. Calls never wait for
-// an answer; with no bus or no such service nothing happens.
+// an answer and are given up after two seconds; with no bus or no such service
+// nothing happens. Quitting the program releases the inhibit.
 
 #include "session_activity.h"
 
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <optional>
 #include <vector>
 
+class QDBusMessage;
 class QDBusServiceWatcher;
 
 namespace bw {
@@ -46,13 +49,15 @@ class ScreenSaverInhibitor : public QObject, public SessionActivity {
     };
     void inhibit();
     void tryRoute(size_t index);
+    void askOwner(size_t index, const QString& owner);
+    void call(const QDBusMessage& message, std::function<void(const QDBusMessage&)> onReply);
     void release();
     void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
 
     std::vector<Route> routes_;
     QDBusServiceWatcher* watcher_;
     bool wanted_ = false;
-    bool pending_ = false; // an Inhibit call is on its way
+    bool pending_ = false; // a route is being asked
     bool askAgain_ = false;
     std::optional<Held> held_;
 };

@@ -8,7 +8,9 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusError>
 #include <QDBusVirtualObject>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -39,10 +41,22 @@ class FakeService : public QDBusVirtualObject {
     }
 
     QStringList calls;
+    // While set, Inhibit is noted but left unanswered until answerHeld().
+    bool holdInhibit = false;
+    void answerHeld(bool withCookie) {
+        QDBusMessage reply = withCookie ? held_.createReply(QVariant(nextCookie_++))
+                                        : held_.createErrorReply(QDBusError::Failed, "refused");
+        bus_.send(reply);
+    }
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
         QString call = m.member();
+        if (holdInhibit && call == "Inhibit") {
+            calls << call + " held";
+            held_ = m;
+            return true;
+        }
         QDBusMessage reply = m.createReply();
         if (m.member() == "Inhibit" && m.interface() == "org.freedesktop.portal.Inhibit") {
             const QString handle = QString("%1/request/%2").arg(path_).arg(nextCookie_++);
@@ -65,16 +79,15 @@ class FakeService : public QDBusVirtualObject {
     QString service_, path_;
     uint nextCookie_;
     QDBusConnection bus_;
+    QDBusMessage held_;
 };
 
 std::unique_ptr<FakeService> freedesktop(uint firstCookie = 42) {
     return std::make_unique<FakeService>(kFreedesktop, "/org/freedesktop/ScreenSaver", firstCookie);
 }
 
-bool waitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 300 && !done(); ++i)
-        QTest::qWait(10);
-    return done();
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
+    return QTest::qWaitFor(done, timeoutMs);
 }
 
 struct Bus : ::testing::Test {
@@ -109,8 +122,11 @@ TEST_F(Bus, ReleasedWhenTheProgramEndsOrTheSessionEndsBeforeTheReply) {
         ASSERT_TRUE(waitFor([&] { return inhibitor.inhibiting(); }));
     }
     ScreenSaverInhibitor inhibitor;
+    fake->holdInhibit = true;
     inhibitor.sessionRunningChanged(true);
+    ASSERT_TRUE(waitFor([&] { return fake->calls.size() == 3; }));
     inhibitor.sessionRunningChanged(false); // before the cookie has arrived
+    fake->answerHeld(true);
     ASSERT_TRUE(waitFor([&] { return fake->calls.size() == 4; }));
     EXPECT_EQ(fake->calls[1], "UnInhibit 42");
     EXPECT_EQ(fake->calls[3], "UnInhibit 43");
@@ -159,6 +175,36 @@ TEST_F(Bus, MateAndThePortalAreUsedWhenTheyAreAllThatAnswers) {
     EXPECT_EQ(portal.calls,
               (QStringList{"Inhibit flags 8 -> /org/freedesktop/portal/desktop/request/3",
                            "Close /org/freedesktop/portal/desktop/request/3"}));
+}
+
+TEST_F(Bus, AHungServiceIsPassedOverAndNoRouteIsAskedAfterTheEnd) {
+    FakeService mate(kMate, "/org/mate/ScreenSaver", 5);
+    auto hung = freedesktop();
+    hung->holdInhibit = true;
+    ScreenSaverInhibitor inhibitor;
+    inhibitor.sessionRunningChanged(true);
+    ASSERT_TRUE(waitFor([&] { return inhibitor.inhibiting(); }, 4000)); // not Qt's 25 s
+    EXPECT_EQ(inhibitor.heldBy(), kMate);
+    inhibitor.sessionRunningChanged(false);
+
+    inhibitor.sessionRunningChanged(true);
+    ASSERT_TRUE(waitFor([&] { return hung->calls.size() == 2; }));
+    inhibitor.sessionRunningChanged(false);
+    hung->answerHeld(false); // refused after the end: MATE must not be asked again
+    QTest::qWait(300);
+    EXPECT_EQ(mate.calls, (QStringList{"Inhibit bellwarden -> 5", "UnInhibit 5"}));
+}
+
+TEST_F(Bus, QuittingReleasesTheInhibitWhileTheLoopStillRuns) {
+    auto fake = freedesktop();
+    ScreenSaverInhibitor inhibitor;
+    inhibitor.sessionRunningChanged(true);
+    ASSERT_TRUE(waitFor([&] { return inhibitor.inhibiting(); }));
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    qApp->exec();
+    EXPECT_FALSE(inhibitor.inhibiting());
+    ASSERT_TRUE(waitFor([&] { return fake->calls.size() == 2; }));
+    EXPECT_EQ(fake->calls[1], "UnInhibit 42");
 }
 
 TEST(NoScreenSaver, CarriesOnSilently) {
