@@ -88,7 +88,8 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
             &ScreenSaverInhibitor::ownerChanged);
     // Released while the event loop still runs, so that the release goes out.
     if (QCoreApplication* app = QCoreApplication::instance())
-        connect(app, &QCoreApplication::aboutToQuit, this, [this] { sessionRunningChanged(false); });
+        connect(app, &QCoreApplication::aboutToQuit, this,
+                [this] { sessionRunningChanged(false); });
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
@@ -121,7 +122,7 @@ void ScreenSaverInhibitor::inhibit() {
 
 void ScreenSaverInhibitor::tryRoute(size_t index) {
     pending_ = false;
-    if (!wanted_) return; // the session has ended: ask no further route
+    if (!wanted_) return;          // the session has ended: ask no further route
     if (index >= routes_.size()) { // nothing answers: carry on
         if (askAgain_) inhibit();
         return;

@@ -6,9 +6,9 @@
 #include "window_rig.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusError>
 #include <QDBusVirtualObject>
 #include <QTimer>
 #include <gtest/gtest.h>
