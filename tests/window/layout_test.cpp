@@ -84,9 +84,9 @@ TEST(Layout, ArrangementHoldsAtEveryUnit) {
     for (double width : {7200.0, 10000.0, 12000.0, 16000.0, 20000.0}) {
         const Layout l = computeLayout(width, 0);
         const i16 u = l.unit;
-        const auto& frame = row(l, "ProgFrame");
-        const auto& band = row(l, "Lbackground");
-        const auto& button = row(l, "CBstend");
+        const LayoutRow frame = row(l, "ProgFrame");
+        const LayoutRow band = row(l, "Lbackground");
+        const LayoutRow button = row(l, "CBstend");
         // The widest extent stays inside the narrowest window that selects the unit.
         EXPECT_LE(*frame.left + *frame.width, unitForWidth(static_cast<i16>(width)) * 475 - 10);
         EXPECT_EQ(*band.top, *frame.top + *frame.height); // band starts at the frame's bottom
