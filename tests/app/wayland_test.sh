@@ -29,6 +29,6 @@ done
 kill -0 "$app_pid" 2>/dev/null || { echo "program ended"; cat "$dir/out.log"; exit 1; }
 grep -q 'set_title("Bellwarden coded by' "$dir/weston.log" || { echo "no titled window"; cat "$dir/out.log"; exit 1; }
 grep -q 'wl_surface[@#][0-9]*\.attach(wl_buffer' "$dir/weston.log" || { echo "window never drawn"; exit 1; }
-app_id=$(grep -o 'xdg_toplevel@[0-9]*\.set_app_id("[^"]*")' "$dir/weston.log" | tail -n 1 | sed 's/.*("\(.*\)")/\1/')
+app_id=$(grep -o 'xdg_toplevel[@#][0-9]*\.set_app_id("[^"]*")' "$dir/weston.log" | tail -n 1 | sed 's/.*("\(.*\)")/\1/')
 [ "$app_id" = "org.bellwarden.bellwarden" ] || { echo "app id is '$app_id'"; exit 1; }
 echo "wayland ok: app id $app_id"
