@@ -1,6 +1,7 @@
 # Debian packages the build, the program and the tests need on a minimal
-# Debian 12 or 13, unversioned so that both releases have them; sourced by the run, test and install scripts. Installs whatever is
-# missing, once, as root or through sudo.
+# Debian 12 or 13, named without versions so that both releases have them;
+# sourced by the run, test and install scripts. Installs whatever is missing,
+# once, as root or through sudo.
 
 # file and dpkg-dev: CPack reads the libraries the package links against.
 BUILD_PACKAGES="cmake g++ make pkgconf qt6-base-dev libgl-dev libpulse-dev file dpkg-dev"
