@@ -3,8 +3,6 @@
 # Sourced; sets DISPLAY and XDG_RUNTIME_DIR.
 
 . "$(dirname "${BASH_SOURCE[0]}")/../common/background.sh"
-# A UTF-8 locale of our own, so that Qt has nothing to say about the locale.
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
 work_dir=$(mktemp -d)
 background_dirs+=("$work_dir")
 

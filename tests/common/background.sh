@@ -1,5 +1,8 @@
 # Processes and folders a test script starts or makes, stopped and removed on
 # exit; sourced by each helper that starts something, so one trap covers all.
+# What they start runs in a UTF-8 locale of its own, so that Qt has nothing to
+# say about the locale.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 if [ -z "${background_sourced:-}" ]; then
     background_sourced=1

@@ -4,7 +4,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../common/background.sh"
 pulse_dir=$(mktemp -d)
 background_dirs+=("$pulse_dir")
-export XDG_RUNTIME_DIR="$pulse_dir/runtime" HOME="$pulse_dir/home" LANG=C.UTF-8 LC_ALL=C.UTF-8
+export XDG_RUNTIME_DIR="$pulse_dir/runtime" HOME="$pulse_dir/home"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
 unset PULSE_SERVER
 
