@@ -91,7 +91,7 @@ import sys
 requests = [l.split() for l in open(sys.argv[1]) if l.startswith("request")]
 onsets = [int(l.split()[1]) for l in open(sys.argv[2]) if l.startswith("onset")]
 for _, silence, t in requests:
-    after = [o for o in onsets if o >= int(t) - 5_000_000]
+    after = [o for o in onsets if o >= int(t) - 50_000_000]
     if after:
         print(f"after {silence:>3} s of silence: request to recorded sound {(after[0] - int(t)) / 1e6:.1f} ms "
               "(the recording's own latency included)")
@@ -133,7 +133,7 @@ import sys
 requests = [float(l.split()[3]) for l in open(sys.argv[1]) if l.startswith("request")]
 asked = requests[2 * int(sys.argv[3]) - 1]
 heard = [int(l.split()[1]) / 1e6 for l in open(sys.argv[2]) if l.startswith("onset")]
-after = [h - asked for h in heard if h >= asked - 5]
+after = [h - asked for h in heard if h >= asked - 50]
 print(f"restart {sys.argv[3]}: " + (f"count step to recorded stroke {after[0]:.1f} ms (the recording's own latency included)"
                                       if after else "no stroke recorded"))
 PY

@@ -1,40 +1,93 @@
 #include "bell_player.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 
 namespace bw {
 
 BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep)
-    : output_(std::move(output)), systemBeep_(std::move(systemBeep)) {}
+    : output_(std::move(output)), systemBeep_(std::move(systemBeep)) {
+    output_->onStrokesLost([this](int strokes) {
+        QMetaObject::invokeMethod(
+            &events_,
+            [this, strokes] {
+                for (int i = 0; i < strokes; ++i)
+                    strokeLost();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+// The output goes first, so no loss is reported to a player half gone.
+BellPlayer::~BellPlayer() {
+    output_.reset();
+}
 
 BellPlayer::SystemBeep BellPlayer::defaultSystemBeep() {
     return [] { QApplication::beep(); };
 }
 
+void BellPlayer::tell(const QString& summary, const QString& body) {
+    std::fprintf(stderr, "bellwarden: %s\n", qPrintable(body));
+    notice_.show(summary, body);
+}
+
+void BellPlayer::tellFellBack() {
+    tell("The bell cannot be heard",
+         QString("no sound output (%1); bells use the system beep until it is back")
+             .arg(QString::fromStdString(output_->problem())));
+}
+
+void BellPlayer::tellBack() {
+    tell("The bell is heard again", "the sound output is back; bells ring again");
+}
+
 void BellPlayer::beep() {
-    if (output_->ring()) {
-        if (fellBack_)
-            std::fprintf(stderr, "bellwarden: the sound output is back; bells ring again\n");
-        fellBack_ = false;
-        return;
-    }
-    if (!fellBack_)
-        std::fprintf(
-            stderr,
-            "bellwarden: no sound output (%s); bells use the system beep until it is back\n",
-            output_->problem().c_str());
+    if (!output_->ring()) return strokeLost();
+    if (fellBack_) tellBack();
+    fellBack_ = false;
+}
+
+void BellPlayer::strokeLost() {
+    if (!fellBack_) tellFellBack();
     fellBack_ = true;
     systemBeep_();
     output_->keepReady(true); // try again for the strokes still to come
 }
 
+// A session starts: the outputs are opened at once, and shortly after the
+// chair learns whether the bell can be heard, not at the first bell.
+void BellPlayer::sessionRunningChanged(bool running) {
+    starting_ = running;
+    if (!running) return applyReadiness();
+    output_->keepReady(true);
+    QTimer::singleShot(kStartCheckMs, &events_, [this] { checkAtStart(); });
+}
+
+void BellPlayer::checkAtStart() {
+    if (!starting_) return;
+    starting_ = false;
+    if (!output_->playing())
+        tellFellBack();
+    else if (fellBack_)
+        tellBack();
+    fellBack_ = !output_->playing();
+    applyReadiness();
+}
+
 void BellPlayer::nextBeepIn(int steps) {
+    nextBeep_ = steps;
+    applyReadiness();
+}
+
+void BellPlayer::applyReadiness() {
+    if (starting_) return;
     // Waking a suspended device can take a second or two; be ready well before.
     constexpr int kReadyAhead = 15, kKeepWithin = 30;
-    if (steps >= 0 && steps <= kReadyAhead)
+    if (nextBeep_ >= 0 && nextBeep_ <= kReadyAhead)
         output_->keepReady(true);
-    else if (steps < 0 || steps > kKeepWithin)
+    else if (nextBeep_ < 0 || nextBeep_ > kKeepWithin)
         output_->keepReady(false);
 }
 

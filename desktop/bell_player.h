@@ -2,13 +2,18 @@
 // Rings the bell for each beep request: a synthesised stroke through the
 // bell output, which is kept ready from some seconds before a bell until its
 // strokes have sounded, so that a sound server has woken its device in time.
-// A stroke the output cannot play at that moment falls back to the system
-// beep; the output keeps trying, so the next stroke may be heard again.
+// A stroke the output cannot play, at that moment or once it found it lost,
+// falls back to the system beep; the output keeps trying, so the next stroke
+// may be heard again. The chair is told when a session starts with no way to
+// sound the bell, when the bell falls back and when it is back, on stderr and
+// as a desktop notice.
 
 #include "bell_output.h"
+#include "desktop_notice.h"
 #include "session_activity.h"
 #include "window_elements.h"
 
+#include <QObject>
 #include <functional>
 #include <memory>
 
@@ -19,8 +24,10 @@ class BellPlayer : public Beeper, public SessionActivity {
     using SystemBeep = std::function<void()>;
     explicit BellPlayer(std::unique_ptr<BellOutput> output = makeBellOutput(),
                         SystemBeep systemBeep = defaultSystemBeep());
+    ~BellPlayer() override;
 
     void beep() override;
+    void sessionRunningChanged(bool running) override;
     void nextBeepIn(int steps) override;
 
     // The last stroke went to the system beep.
@@ -29,11 +36,24 @@ class BellPlayer : public Beeper, public SessionActivity {
     void openOutput() { output_->keepReady(true); }
 
     static SystemBeep defaultSystemBeep();
+    // How long after a start the outputs have to show they can play.
+    static constexpr int kStartCheckMs = 1200;
 
   private:
+    void strokeLost();
+    void checkAtStart();
+    void applyReadiness();
+    void tell(const QString& summary, const QString& body);
+    void tellFellBack();
+    void tellBack();
+
+    QObject events_; // strokes lost on the output's thread are handled here
+    DesktopNotice notice_;
     std::unique_ptr<BellOutput> output_;
     SystemBeep systemBeep_;
     bool fellBack_ = false;
+    bool starting_ = false; // kept ready until the check after a start
+    int nextBeep_ = -1;
 };
 
 } // namespace bw

@@ -4,31 +4,48 @@
 // holds up the window. Nothing is decided once: while the output is wanted a
 // supervisor checks on it twice a second and starts again from scratch after
 // any failure, so a server that comes up late or restarts is used again.
+//
+// Each stroke is handed to the server whole, from the point it is playing
+// now, so a stall of this program cannot cut it. The stream is fed silence
+// between strokes, which keeps the device awake. While the output is in use
+// the server is asked for its timing every 50 ms; one that has not answered
+// within 150 ms has stopped taking sound, and the strokes it has not
+// confirmed are reported lost.
 
 #include "bell_output.h"
 #include "bell_stroke.h"
-#include "stroke_mixer.h"
 
 #include <pulse/pulseaudio.h>
 
 #include <atomic>
+#include <chrono>
+#include <deque>
 #include <mutex>
 
 namespace bw {
 
 namespace {
 constexpr int kRate = 48000;
-constexpr pa_usec_t kQueuedUs = 80'000;  // queued ahead at most: bounds a stroke's delay
+constexpr pa_usec_t kQueuedUs = 80'000;  // silence queued ahead between strokes
 constexpr pa_usec_t kRequestUs = 20'000; // the server asks for this much at a time
 constexpr pa_usec_t kSuperviseUs = 500'000;
 using Clock = std::chrono::steady_clock;
-constexpr auto kConnectTimeout = std::chrono::seconds(3);
-// The server has asked for nothing this long: strokes would be late, so they
-// are refused; a little longer and the connection is made anew.
-constexpr auto kStalled = std::chrono::seconds(2);
-constexpr auto kHung = std::chrono::seconds(5);
+using namespace std::chrono_literals;
+constexpr auto kConnectTimeout = 3s;
+constexpr auto kPingEvery = 50ms;
+constexpr auto kAnswerWithin = 150ms;
+// A check that runs this late means this program itself was held up; the
+// server's answers may be waiting unread, so they are read before judging.
+constexpr auto kHeldUp = 40ms;
+// Quiet left between two strokes however soon the second is asked for, so
+// that they are heard as two.
+constexpr auto kMinQuiet = 200ms;
 
 const pa_sample_spec kSpec{PA_SAMPLE_S16LE, kRate, 1};
+
+struct Stroke {
+    Clock::time_point written, starts, ends;
+};
 
 class PulseBellOutput final : public BellOutput {
   public:
@@ -36,6 +53,7 @@ class PulseBellOutput final : public BellOutput {
     ~PulseBellOutput() override;
     void keepReady(bool wanted) override;
     bool ring() override;
+    bool playing() const override { return streaming_; }
     std::string problem() const override;
 
   private:
@@ -47,27 +65,39 @@ class PulseBellOutput final : public BellOutput {
     void reconnect(const std::string& why);
     void openStream();
     void dropStream();
-    void feed(std::size_t bytes);
+    void streamReady();
+    void feedSilence(std::size_t bytes);
     void followDefaultSink(const char* defaultSink);
-    bool strokesSounding();
+    bool strokesSounding() const;
     void setProblem(const std::string& why);
-    Clock::duration sinceFed() const;
+    void watch();
+    void scheduleWatch(Clock::duration in);
+    void ping();
+    void answered(pa_stream* stream);
+    void serverStalled();
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_mainloop_api* api_ = nullptr;
     pa_time_event* supervisor_ = nullptr;
+    pa_time_event* watcher_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
     Clock::time_point connectStarted_;
+    Clock::time_point watchDue_;
     bool wanted_ = false;
     bool defaultMoved_ = false; // the default sink is no longer the stream's
 
     const std::vector<std::int16_t> stroke_ = synthesizeBellStroke(kRate);
-    std::mutex mixMutex_; // ring() on the window's thread shares the mixer
-    StrokeMixer mixer_{stroke_, kRate};
-    std::vector<std::int16_t> chunk_;
+    const Clock::duration strokeLength_ = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(double(stroke_.size()) / kRate));
+    const std::vector<std::int16_t> silence_ =
+        std::vector<std::int16_t>(pa_usec_to_bytes(kQueuedUs, &kSpec) / sizeof(std::int16_t));
+    std::deque<Stroke> strokes_;          // written and not yet over
+    std::deque<Clock::time_point> pings_; // asked and not yet answered
+    Clock::time_point lastAnswered_{};    // when the last answered ping was asked
+    bool closing_ = false;
+    Clock::time_point lastStart_{};
     std::atomic<bool> streaming_{false};
-    std::atomic<Clock::rep> lastFed_{0};
     mutable std::mutex problemMutex_;
     std::string problem_ = "not connected yet";
 };
@@ -82,6 +112,7 @@ PulseBellOutput::PulseBellOutput() {
 PulseBellOutput::~PulseBellOutput() {
     pa_threaded_mainloop_lock(loop_);
     wanted_ = false;
+    closing_ = true;
     disconnect();
     if (supervisor_) api_->time_free(supervisor_);
     supervisor_ = nullptr;
@@ -98,11 +129,28 @@ void PulseBellOutput::keepReady(bool wanted) {
     pa_threaded_mainloop_unlock(loop_);
 }
 
+// The loop's lock is only ever held for the moment a callback runs; no call
+// made under it waits on the server.
 bool PulseBellOutput::ring() {
-    if (!streaming_ || sinceFed() > kStalled) return false;
-    std::lock_guard lock(mixMutex_);
-    mixer_.ring();
-    return true;
+    if (!streaming_) return false;
+    pa_threaded_mainloop_lock(loop_);
+    bool taken = false;
+    if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+        const auto now = Clock::now();
+        const auto starts = std::max(now, lastStart_ + strokeLength_ + kMinQuiet);
+        const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(starts - now);
+        const auto offset = static_cast<std::int64_t>(
+            pa_usec_to_bytes(static_cast<pa_usec_t>(wait.count()), &kSpec));
+        taken = pa_stream_write(stream_, stroke_.data(), stroke_.size() * sizeof(std::int16_t),
+                                nullptr, offset, PA_SEEK_RELATIVE_ON_READ) == 0;
+        if (taken) {
+            lastStart_ = starts;
+            strokes_.push_back({now, starts, starts + strokeLength_});
+            ping(); // its answer confirms the server has the stroke
+        }
+    }
+    pa_threaded_mainloop_unlock(loop_);
+    return taken;
 }
 
 std::string PulseBellOutput::problem() const {
@@ -115,13 +163,8 @@ void PulseBellOutput::setProblem(const std::string& why) {
     problem_ = why;
 }
 
-Clock::duration PulseBellOutput::sinceFed() const {
-    return Clock::now() - Clock::time_point(Clock::duration(lastFed_.load()));
-}
-
-bool PulseBellOutput::strokesSounding() {
-    std::lock_guard lock(mixMutex_);
-    return mixer_.ringing();
+bool PulseBellOutput::strokesSounding() const {
+    return !strokes_.empty() && strokes_.back().ends > Clock::now();
 }
 
 void PulseBellOutput::supervise() {
@@ -162,8 +205,6 @@ void PulseBellOutput::checkConnection() {
     if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED ||
         (defaultMoved_ && !strokesSounding()))
         return openStream();
-    if (state == PA_STREAM_READY && sinceFed() > kHung)
-        reconnect("the sound server stopped taking sound");
 }
 
 void PulseBellOutput::connect() {
@@ -179,8 +220,8 @@ void PulseBellOutput::connect() {
                     pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr));
                 self->openStream();
             } else if (state == PA_CONTEXT_FAILED) {
-                self->streaming_ = false;
                 self->setProblem(pa_strerror(pa_context_errno(c)));
+                self->dropStream();
             }
         },
         this);
@@ -223,26 +264,25 @@ void PulseBellOutput::reconnect(const std::string& why) {
 void PulseBellOutput::openStream() {
     dropStream();
     defaultMoved_ = false;
-    {
-        std::lock_guard lock(mixMutex_);
-        mixer_ = StrokeMixer(stroke_, kRate); // from scratch: no stroke of a lost stream
-    }
     stream_ = pa_stream_new(context_, "Bell", &kSpec, nullptr);
     if (!stream_) return setProblem(pa_strerror(pa_context_errno(context_)));
     pa_stream_set_state_callback(
         stream_,
         [](pa_stream* s, void* p) {
             auto* self = static_cast<PulseBellOutput*>(p);
-            if (pa_stream_get_state(s) == PA_STREAM_FAILED) {
-                self->streaming_ = false;
+            if (s != self->stream_) return;
+            const pa_stream_state_t state = pa_stream_get_state(s);
+            if (state == PA_STREAM_READY) self->streamReady();
+            if (state == PA_STREAM_FAILED) {
                 self->setProblem(pa_strerror(pa_context_errno(pa_stream_get_context(s))));
+                self->dropStream();
             }
         },
         this);
     pa_stream_set_write_callback(
         stream_,
         [](pa_stream*, std::size_t bytes, void* p) {
-            static_cast<PulseBellOutput*>(p)->feed(bytes);
+            static_cast<PulseBellOutput*>(p)->feedSilence(bytes);
         },
         this);
     pa_buffer_attr attr;
@@ -257,29 +297,85 @@ void PulseBellOutput::openStream() {
         setProblem(pa_strerror(pa_context_errno(context_)));
 }
 
-void PulseBellOutput::dropStream() {
-    streaming_ = false;
-    if (!stream_) return;
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
+void PulseBellOutput::streamReady() {
+    streaming_ = true;
+    scheduleWatch(kPingEvery);
 }
 
-void PulseBellOutput::feed(std::size_t bytes) {
-    const std::size_t frames = bytes / sizeof(std::int16_t);
-    if (frames == 0) return;
-    chunk_.resize(frames);
-    {
-        std::lock_guard lock(mixMutex_);
-        mixer_.next(chunk_.data(), frames);
+// Strokes the server had not confirmed, or had not begun to play, when the
+// stream went away are reported lost: nothing taken is dropped silently.
+void PulseBellOutput::dropStream() {
+    streaming_ = false;
+    if (watcher_) api_->time_free(watcher_);
+    watcher_ = nullptr;
+    const auto now = Clock::now();
+    int lost = 0;
+    for (const Stroke& s : strokes_)
+        if (s.written > lastAnswered_ || s.starts > now) ++lost;
+    strokes_.clear();
+    pings_.clear();
+    lastStart_ = {};
+    if (stream_) {
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_set_write_callback(stream_, nullptr, nullptr);
+        pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
     }
-    if (pa_stream_write(stream_, chunk_.data(), frames * sizeof(std::int16_t), nullptr, 0,
-                        PA_SEEK_RELATIVE) < 0)
-        return;
-    lastFed_ = Clock::now().time_since_epoch().count();
-    streaming_ = true;
+    if (!closing_) reportLost(lost);
+}
+
+void PulseBellOutput::feedSilence(std::size_t bytes) {
+    while (bytes > 0 && stream_) {
+        const std::size_t n = std::min(bytes, silence_.size() * sizeof(std::int16_t));
+        if (pa_stream_write(stream_, silence_.data(), n, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
+        bytes -= n;
+    }
+}
+
+void PulseBellOutput::scheduleWatch(Clock::duration in) {
+    watchDue_ = Clock::now() + in;
+    timeval at;
+    pa_timeval_add(pa_gettimeofday(&at),
+                   pa_usec_t(std::chrono::duration_cast<std::chrono::microseconds>(in).count()));
+    if (watcher_) return api_->time_restart(watcher_, &at);
+    watcher_ = api_->time_new(
+        api_, &at,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseBellOutput*>(self)->watch();
+        },
+        this);
+}
+
+void PulseBellOutput::watch() {
+    const auto now = Clock::now();
+    if (now - watchDue_ > kHeldUp) return scheduleWatch(10ms);
+    if (!pings_.empty() && now - pings_.front() > kAnswerWithin) return serverStalled();
+    while (!strokes_.empty() && strokes_.front().ends < now &&
+           strokes_.front().written <= lastAnswered_)
+        strokes_.pop_front();
+    if (pings_.empty() && (wanted_ || strokesSounding())) ping();
+    scheduleWatch(kPingEvery);
+}
+
+void PulseBellOutput::ping() {
+    pa_operation* op = pa_stream_update_timing_info(
+        stream_,
+        [](pa_stream* s, int, void* self) { static_cast<PulseBellOutput*>(self)->answered(s); },
+        this);
+    if (!op) return;
+    pa_operation_unref(op);
+    pings_.push_back(Clock::now());
+}
+
+void PulseBellOutput::answered(pa_stream* stream) {
+    if (stream != stream_ || pings_.empty()) return;
+    lastAnswered_ = pings_.front();
+    pings_.pop_front();
+}
+
+void PulseBellOutput::serverStalled() {
+    reconnect("the sound server stopped taking sound");
 }
 
 void PulseBellOutput::followDefaultSink(const char* defaultSink) {
@@ -292,7 +388,7 @@ void PulseBellOutput::followDefaultSink(const char* defaultSink) {
 
 } // namespace
 
-std::unique_ptr<BellOutput> makeBellOutput() {
+std::unique_ptr<BellOutput> makePulseBellOutput() {
     return std::make_unique<PulseBellOutput>();
 }
 

@@ -11,11 +11,12 @@ using namespace bw::test;
 
 namespace {
 struct ScriptedOutput : BellOutput {
-    bool playing = false;
+    bool live = false;
     int rung = 0;
     std::vector<bool> readyAsked;
     void keepReady(bool wanted) override { readyAsked.push_back(wanted); }
-    bool ring() override { return playing && ++rung; }
+    bool ring() override { return live && ++rung; }
+    bool playing() const override { return live; }
     std::string problem() const override { return "Connection refused"; }
 };
 
@@ -31,9 +32,9 @@ TEST(BellPlayer, StrokesTheOutputCannotPlayUseTheSystemBeepAndTheOutputIsTriedAg
     StderrCapture err;
     p.player.beep(); // no server yet
     p.player.beep();
-    p.output->playing = true; // it came up
+    p.output->live = true; // it came up
     p.player.beep();
-    p.output->playing = false; // and went away again
+    p.output->live = false; // and went away again
     p.player.beep();
     EXPECT_EQ(p.systemBeeps, 3);
     EXPECT_EQ(p.output->rung, 1);
