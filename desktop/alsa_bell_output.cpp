@@ -59,7 +59,7 @@ snd_pcm_t* openDefault(AlsaShared& shared) {
         err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, kRate,
                                  1, kLatencyUs);
     if (err == 0) return pcm;
-    setProblem(shared, std::string("ALSA: ") + snd_strerror(err));
+    setProblem(shared, std::string("ALSA's default device cannot be opened: ") + snd_strerror(err));
     if (pcm) snd_pcm_close(pcm);
     return nullptr;
 }

@@ -28,19 +28,20 @@ BellPlayer::SystemBeep BellPlayer::defaultSystemBeep() {
     return [] { QApplication::beep(); };
 }
 
-void BellPlayer::tell(const QString& summary, const QString& body) {
+void BellPlayer::tell(const QString& summary, const QString& body, bool urgent) {
     std::fprintf(stderr, "bellwarden: %s\n", qPrintable(body));
-    notice_.show(summary, body);
+    notice_.show(summary, body, urgent);
 }
 
 void BellPlayer::tellFellBack() {
     tell("The bell cannot be heard",
          QString("no sound output (%1); bells use the system beep until it is back")
-             .arg(QString::fromStdString(output_->problem())));
+             .arg(QString::fromStdString(output_->problem())),
+         true);
 }
 
 void BellPlayer::tellBack() {
-    tell("The bell is heard again", "the sound output is back; bells ring again");
+    tell("The bell is heard again", "the sound output is back; bells ring again", false);
 }
 
 void BellPlayer::beep() {

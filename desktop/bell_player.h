@@ -43,7 +43,7 @@ class BellPlayer : public Beeper, public SessionActivity {
     void strokeLost();
     void checkAtStart();
     void applyReadiness();
-    void tell(const QString& summary, const QString& body);
+    void tell(const QString& summary, const QString& body, bool urgent);
     void tellFellBack();
     void tellBack();
 

@@ -6,15 +6,27 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 namespace bw {
 
 class DesktopNotice : public QObject {
   public:
-    void show(const QString& summary, const QString& body);
+    // An urgent notice stays on screen until the user dismisses it.
+    void show(const QString& summary, const QString& body, bool urgent);
 
   private:
+    struct Notice {
+        QString summary, body;
+        bool urgent;
+    };
+    void send(const Notice& notice);
+
     uint shownId_ = 0; // the service's id of our notice on screen, if any
+    bool awaitingId_ = false;
+    // A notice that came while the last one's id was still awaited: sent with
+    // that id once it is known, so that it replaces the last one.
+    std::optional<Notice> next_;
 };
 
 } // namespace bw

@@ -6,7 +6,9 @@
 #  2. it is killed and restarted between two bells;
 #  3. it is killed during a bell's strokes: no hang, and the next bell is heard;
 #  4. the default sink changes between two bells: the next is heard there;
-#  5. a resume right at a bell after a long pause within its lead-in.
+#  5. a resume right at a bell after a long pause within its lead-in;
+#  6. the program itself is held up in the middle of a stroke;
+#  7. the server stops taking sound just before a bell.
 set -euo pipefail
 probe=$1
 here=$(dirname "$0")
@@ -91,6 +93,42 @@ say ready 10
 sleep 20
 at=$(lines); say ring 1; sleep 2
 check "$at" "$dir/moved" 150 "resume at a bell"
+
+# 6. The program itself held up for 0.3 s, 0.12 s into a stroke: the stroke
+# plays on whole and the next one is on time; and the hold-up is not taken
+# for a fault of the server.
+reported=$(grep -c "no sound output" "$dir/stderr" || true)
+start_recording "$dir/stall.raw" other.monitor
+say ring 2
+sleep 0.12
+kill -STOP "$probe_pid"; sleep 0.3; kill -CONT "$probe_pid"
+sleep 2.5
+stop_recording
+/usr/bin/python3 - "$dir/stall.raw" "$here" <<'PY' || { cat "$dir/stderr"; exit 1; }
+import sys
+sys.path.insert(0, sys.argv[2])
+from strokes import strokes, dropouts
+found = strokes(sys.argv[1])
+print("program held up:", ["%.3f s, %.3f s long" % s[:2] for s in found])
+assert len(found) == 2, f"{len(found)} strokes, want 2"
+assert all(length > 0.5 for _, length, _ in found), "a stroke was cut short"
+assert not dropouts(sys.argv[1], found), f"silences inside strokes: {dropouts(sys.argv[1], found)}"
+assert abs(found[1][0] - found[0][0] - 1.0) < 0.1, "the next stroke was not on time"
+PY
+[ "$(grep -c "no sound output" "$dir/stderr" || true)" = "$reported" ] || { echo "a hold-up of the program was reported as a fault"; cat "$dir/stderr"; exit 1; }
+
+# 7. The server stops taking sound (SIGSTOP) half a second before a bell: its
+# strokes cannot pass silently; the chair is told, with the reason, within
+# the bell. Once the server runs again the bell is heard again.
+kill -STOP "$pulse_pid"
+sleep 0.5
+say ring 2
+sleep 2.2
+grep -q "no sound output (the sound server stopped taking sound" "$dir/stderr" || { echo "a stopped server went unreported"; cat "$dir/stderr"; exit 1; }
+kill -CONT "$pulse_pid"
+sleep 4
+at=$(lines); say ring 1; sleep 2
+check "$at" "$dir/moved" 250 "server running again"
 
 say quit 0
 wait "$probe_pid"

@@ -26,9 +26,10 @@ kill_pulse() {
     wait "$pulse_pid" 2>/dev/null || true
 }
 
-# Records the null sink's monitor as raw 48 kHz mono s16le into $1.
+# Records a sink's monitor ($2, the null sink's by default) as raw 48 kHz
+# mono s16le into $1.
 start_recording() {
-    parecord --latency-msec=20 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 "$1" &
+    parecord --latency-msec=20 -d "${2:-test.monitor}" --raw --format=s16le --rate=48000 --channels=1 "$1" &
     background_pids+=($!)
     record_pid=$!
     sleep 0.5

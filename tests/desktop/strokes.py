@@ -9,13 +9,34 @@ RATE = 48000
 FRAME = RATE // 200  # 5 ms
 
 
-def strokes(path, on=0.02, off=0.002, min_gap=0.15):
+def levels_of(path):
+    """Peak level of each 5 ms frame."""
     samples = array.array("h")
     with open(path, "rb") as f:
         samples.frombytes(f.read())
-    levels = []
-    for i in range(0, len(samples) - FRAME, FRAME):
-        levels.append(max(abs(v) for v in samples[i:i + FRAME]) / 32768.0)
+    return [max(abs(v) for v in samples[i:i + FRAME]) / 32768.0
+            for i in range(0, len(samples) - FRAME, FRAME)]
+
+
+def dropouts(path, found, off=0.002):
+    """Silences inside the strokes found, as (time, length) in seconds: a
+    stroke's sound never falls silent before its end."""
+    levels = levels_of(path)
+    gaps = []
+    for start, length, _ in found:
+        first, last = round(start * RATE / FRAME), round((start + length) * RATE / FRAME)
+        run = 0
+        for i in range(first, min(last, len(levels))):
+            if levels[i] < off:
+                run += 1
+            elif run:
+                gaps.append(((i - run) * FRAME / RATE, run * FRAME / RATE))
+                run = 0
+    return gaps
+
+
+def strokes(path, on=0.02, off=0.002, min_gap=0.15):
+    levels = levels_of(path)
     found, start, quiet, peak = [], None, 0, 0.0
     for i, level in enumerate(levels):
         t = i * FRAME / RATE

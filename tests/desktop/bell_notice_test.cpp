@@ -1,0 +1,84 @@
+// The chair's notices about the bell, against a fake notification service on
+// a private session bus (the test is run under dbus-run-session, with no sound
+// server and no ALSA device reachable).
+
+#include "bell_player.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace bw;
+
+namespace {
+
+// Answers Notify with an id and notes each notice as "replaces-id summary: body".
+class FakeNotifications : public QDBusVirtualObject {
+  public:
+    FakeNotifications() : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake")) {
+        bus_.registerVirtualObject("/org/freedesktop/Notifications", this);
+        bus_.registerService("org.freedesktop.Notifications");
+    }
+    ~FakeNotifications() override { QDBusConnection::disconnectFromBus(bus_.name()); }
+
+    QStringList notices;
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
+        if (m.member() != "Notify") return false;
+        const QVariantList a = m.arguments();
+        notices << QString("%1 %2: %3").arg(a[1].toUInt()).arg(a[3].toString(), a[4].toString());
+        bus.send(m.createReply(QVariant(uint(7))));
+        return true;
+    }
+
+  private:
+    QDBusConnection bus_;
+};
+
+struct SwitchableOutput : BellOutput {
+    bool live = false;
+    void keepReady(bool) override {}
+    bool ring() override { return live; }
+    bool playing() const override { return live; }
+    std::string problem() const override { return "the sound server stopped taking sound"; }
+};
+
+} // namespace
+
+TEST(BellNotice, WithNoWayToSoundTheBellTheChairIsToldWithinTwoSecondsOfStart) {
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+    FakeNotifications service;
+    BellPlayer player(makeBellOutput(), [] {});
+    player.sessionRunningChanged(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.notices.isEmpty(); }, 2000));
+    EXPECT_TRUE(service.notices[0].startsWith("0 The bell cannot be heard: no sound output ("))
+        << service.notices[0].toStdString();
+    player.beep(); // the first bell: already said
+    QTest::qWait(300);
+    EXPECT_EQ(service.notices.size(), 1);
+}
+
+TEST(BellNotice, AFallbackDuringASessionAndTheReturnAreToldEachOnceInOneNotice) {
+    FakeNotifications service;
+    auto* output = new SwitchableOutput;
+    output->live = true;
+    BellPlayer player(std::unique_ptr<BellOutput>(output), [] {});
+    player.sessionRunningChanged(true);
+    player.beep();
+    output->live = false;
+    player.beep();
+    player.beep();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.notices.size() == 1; }, 2000));
+    output->live = true;
+    player.beep();
+    player.beep();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.notices.size() == 2; }, 2000));
+    QTest::qWait(BellPlayer::kStartCheckMs); // the check after Start finds it playing: no more
+    EXPECT_EQ(service.notices.join("\n").toStdString(),
+              "0 The bell cannot be heard: no sound output (the sound server stopped taking "
+              "sound); bells use the system beep until it is back\n"
+              "7 The bell is heard again: the sound output is back; bells ring again");
+}
