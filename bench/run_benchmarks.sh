@@ -3,12 +3,14 @@
 # CPU per wall-clock second while ready and while counting against xclock and
 # a bare Qt label window measured side by side, peak RSS, start-up to the
 # first frame, step lag, the bell's delay and idle cost, the first stroke after
-# the sound server restarted, step lag with no server, and the engine's own
-# costs. Takes about eight minutes. BENCH_SECONDS shortens the CPU phases.
+# the sound server restarted, the strokes' delay and dropouts idle and beside
+# a mixed load, a stopped server to the chair's notice, step lag with no
+# server, and the engine's own costs. Takes about twelve minutes.
+# BENCH_SECONDS shortens the CPU phases, BENCH_STROKES (100) the stroke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $BUILD_PACKAGES $RUN_PACKAGES $TEST_PACKAGES
+ensure_packages $BUILD_PACKAGES $RUN_PACKAGES $TEST_PACKAGES stress-ng
 cmake -S . -B build-bench -DBELLWARDEN_WINDOW=ON -DBELLWARDEN_TESTS=OFF -DBELLWARDEN_BENCH=ON \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j"$(nproc)" >/dev/null
@@ -138,6 +140,58 @@ print(f"restart {sys.argv[3]}: " + (f"count step to recorded stroke {after[0]:.1
                                       if after else "no stroke recorded"))
 PY
 done
+
+# Rings $2 strokes a second apart through the probe, recording what is heard;
+# prints the delay and dropout figures under the label $1.
+stroke_run() {
+    local label=$1 count=$2 dir="$work_dir/strokes-$RANDOM"
+    mkdir "$dir"; mkfifo "$dir/commands"
+    parecord --latency-msec=10 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 \
+        | tee "$dir/rec.raw" | /usr/bin/python3 -u tests/desktop/onsets.py >"$dir/onsets" &
+    local recorder=$!
+    QT_QPA_PLATFORM=offscreen "$bin/bench/bell_probe_bench" - <"$dir/commands" >"$dir/requests" 2>/dev/null &
+    local probe=$!
+    exec 4>"$dir/commands"
+    echo "ready 5" >&4; sleep 3
+    echo "ring $count" >&4; sleep $((count + 2))
+    echo "quit 0" >&4; exec 4>&-
+    wait "$probe" || true
+    pkill -INT -f "parecord --latency-msec=10 -d test.monitor" || true
+    wait "$recorder" 2>/dev/null || true
+    /usr/bin/python3 bench/bell_strokes.py "$dir/requests" "$dir/onsets" "$dir/rec.raw" "$label"
+}
+strokes=${BENCH_STROKES:-100}
+echo "== Bell strokes: delay and dropouts, idle and beside a mixed load (stress-ng --cpu 4 --vm 2 --io 2)"
+stroke_run "idle" "$strokes"
+stress-ng --cpu 4 --vm 2 --io 2 --timeout $((strokes + 10)) >/dev/null 2>&1 &
+stress_pid=$!; background_pids+=($stress_pid)
+sleep 2
+stroke_run "under load" "$strokes"
+kill "$stress_pid" 2>/dev/null || true; wait "$stress_pid" 2>/dev/null || true
+
+echo "== Bell: a sound server stopped (SIGSTOP) as a stroke is rung, to the chair's notice (3 runs)"
+mkfifo "$work_dir/freeze-commands"
+QT_QPA_PLATFORM=offscreen "$bin/bench/bell_probe_bench" - <"$work_dir/freeze-commands" >/dev/null \
+    2> >(/usr/bin/python3 -u -c 'import sys, time
+for line in sys.stdin: print(time.monotonic_ns(), line, end="", flush=True)' >"$work_dir/freeze.err") &
+probe_pid=$!; background_pids+=($probe_pid)
+exec 3>"$work_dir/freeze-commands"
+echo "ready 5" >&3; sleep 3
+for run in 1 2 3; do
+    /usr/bin/python3 -c 'import os, signal, sys, time
+os.kill(int(sys.argv[1]), signal.SIGSTOP); print(time.monotonic_ns())' "$pulse_pid" >"$work_dir/frozen-$run"
+    echo "ring 1" >&3; sleep 2
+    kill -CONT "$pulse_pid"; sleep 4
+    echo "ring 1" >&3; sleep 2 # heard again, so the next loss is told anew
+    /usr/bin/python3 - "$work_dir/frozen-$run" "$work_dir/freeze.err" "$run" <<'PY'
+import sys
+frozen = int(open(sys.argv[1]).read())
+told = [int(l.split()[0]) for l in open(sys.argv[2]) if "no sound output" in l and int(l.split()[0]) > frozen]
+print(f"run {sys.argv[3]}: " + (f"server stopped to notice {(told[0] - frozen) / 1e6:.0f} ms" if told else "no notice"))
+PY
+done
+echo "quit 0" >&3; exec 3>&-
+wait "$probe_pid" || true
 
 echo "== Step lag with no sound server reachable (real bell player, 1st bell a minute in)"
 PULSE_SERVER=unix:/nonexistent "$bin/bench/step_lag" 75 --bell 2>"$work_dir/nolag.err"

@@ -86,6 +86,7 @@ class PulseBellOutput final : public BellOutput {
     Clock::time_point watchDue_;
     bool wanted_ = false;
     bool defaultMoved_ = false; // the default sink is no longer the stream's
+    bool started_ = false;      // the server has begun to play the stream
 
     const std::vector<std::int16_t> stroke_ = synthesizeBellStroke(kRate);
     const Clock::duration strokeLength_ = std::chrono::duration_cast<Clock::duration>(
@@ -141,8 +142,11 @@ bool PulseBellOutput::ring() {
         const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(starts - now);
         const auto offset = static_cast<std::int64_t>(
             pa_usec_to_bytes(static_cast<pa_usec_t>(wait.count()), &kSpec));
+        // Until the server plays the stream (a suspended device still waking),
+        // the stroke waits behind the silence queued, so it is heard whole.
         taken = pa_stream_write(stream_, stroke_.data(), stroke_.size() * sizeof(std::int16_t),
-                                nullptr, offset, PA_SEEK_RELATIVE_ON_READ) == 0;
+                                nullptr, started_ ? offset : 0,
+                                started_ ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE) == 0;
         if (taken) {
             lastStart_ = starts;
             strokes_.push_back({now, starts, starts + strokeLength_});
@@ -285,6 +289,9 @@ void PulseBellOutput::openStream() {
             static_cast<PulseBellOutput*>(p)->feedSilence(bytes);
         },
         this);
+    pa_stream_set_started_callback(
+        stream_, [](pa_stream*, void* p) { static_cast<PulseBellOutput*>(p)->started_ = true; },
+        this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kQueuedUs, &kSpec));
@@ -306,6 +313,7 @@ void PulseBellOutput::streamReady() {
 // stream went away are reported lost: nothing taken is dropped silently.
 void PulseBellOutput::dropStream() {
     streaming_ = false;
+    started_ = false;
     if (watcher_) api_->time_free(watcher_);
     watcher_ = nullptr;
     const auto now = Clock::now();
@@ -318,6 +326,7 @@ void PulseBellOutput::dropStream() {
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
+        pa_stream_set_started_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
