@@ -1,5 +1,6 @@
 // The bell's output through ALSA's default device, for a machine where no
-// sound server runs. A worker thread opens the device while the output is
+// sound server runs; a default device that leads to a sound server is left
+// alone. A worker thread opens the device while the output is
 // wanted and feeds it the stroke mixer's sound at the device's own pace, so
 // only that thread ever blocks on it. Opening is retried every second, so a
 // device that appears later (or is released by another program) is used.
@@ -58,8 +59,16 @@ snd_pcm_t* openDefault(AlsaShared& shared) {
     if (err == 0)
         err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, kRate,
                                  1, kLatencyUs);
-    if (err == 0) return pcm;
-    setProblem(shared, std::string("ALSA's default device cannot be opened: ") + snd_strerror(err));
+    // A plugin device is a sound server's (pulse, pipewire, jack): the same
+    // server as the first route, and it would hang as that one does.
+    if (err == 0 && snd_pcm_type(pcm) == SND_PCM_TYPE_IOPLUG) {
+        setProblem(shared, "ALSA's default device leads to the sound server");
+    } else if (err == 0) {
+        return pcm;
+    } else {
+        setProblem(shared,
+                   std::string("ALSA's default device cannot be opened: ") + snd_strerror(err));
+    }
     if (pcm) snd_pcm_close(pcm);
     return nullptr;
 }

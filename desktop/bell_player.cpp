@@ -1,13 +1,15 @@
 #include "bell_player.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 
 namespace bw {
 
 BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep)
     : output_(std::move(output)), systemBeep_(std::move(systemBeep)) {
+    startCheck_.setSingleShot(true);
+    startCheck_.setInterval(kStartCheckMs);
+    QObject::connect(&startCheck_, &QTimer::timeout, &events_, [this] { checkAtStart(); });
     output_->onStrokesLost([this](int strokes) {
         QMetaObject::invokeMethod(
             &events_,
@@ -61,13 +63,15 @@ void BellPlayer::strokeLost() {
 // chair learns whether the bell can be heard, not at the first bell.
 void BellPlayer::sessionRunningChanged(bool running) {
     starting_ = running;
-    if (!running) return applyReadiness();
+    if (!running) {
+        startCheck_.stop();
+        return applyReadiness();
+    }
     output_->keepReady(true);
-    QTimer::singleShot(kStartCheckMs, &events_, [this] { checkAtStart(); });
+    startCheck_.start();
 }
 
 void BellPlayer::checkAtStart() {
-    if (!starting_) return;
     starting_ = false;
     if (!output_->playing())
         tellFellBack();

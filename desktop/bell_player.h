@@ -14,6 +14,7 @@
 #include "window_elements.h"
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -49,6 +50,7 @@ class BellPlayer : public Beeper, public SessionActivity {
 
     QObject events_; // strokes lost on the output's thread are handled here
     DesktopNotice notice_;
+    QTimer startCheck_;
     std::unique_ptr<BellOutput> output_;
     SystemBeep systemBeep_;
     bool fellBack_ = false;

@@ -14,6 +14,12 @@ constexpr int kCallTimeoutMs = 2000;
 constexpr uchar kNormal = 1, kCritical = 2; // a critical one stays until dismissed
 } // namespace
 
+// Connecting to the bus may take a moment (or start one); done at start-up,
+// never in the middle of a talk.
+DesktopNotice::DesktopNotice() {
+    QDBusConnection::sessionBus();
+}
+
 void DesktopNotice::show(const QString& summary, const QString& body, bool urgent) {
     if (awaitingId_) {
         next_ = Notice{summary, body, urgent};

@@ -12,6 +12,7 @@ namespace bw {
 
 class DesktopNotice : public QObject {
   public:
+    DesktopNotice();
     // An urgent notice stays on screen until the user dismisses it.
     void show(const QString& summary, const QString& body, bool urgent);
 

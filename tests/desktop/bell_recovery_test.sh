@@ -15,6 +15,11 @@ here=$(dirname "$0")
 . "$here/pulse_session.sh"
 dir=$pulse_dir
 
+# ALSA's default device leads to the same server, as on a desktop: it must not
+# take strokes that server cannot play.
+printf 'pcm.!default { type pulse }\n' >"$dir/alsa.conf"
+export ALSA_CONFIG_PATH="$dir/alsa.conf"
+
 mkfifo "$dir/commands"
 QT_QPA_PLATFORM=offscreen "$probe" - <"$dir/commands" >"$dir/requests" 2>"$dir/stderr" &
 probe_pid=$!
@@ -117,18 +122,23 @@ assert abs(found[1][0] - found[0][0] - 1.0) < 0.1, "the next stroke was not on t
 PY
 [ "$(grep -c "no sound output" "$dir/stderr" || true)" = "$reported" ] || { echo "a hold-up of the program was reported as a fault"; cat "$dir/stderr"; exit 1; }
 
-# 7. The server stops taking sound (SIGSTOP) half a second before a bell: its
-# strokes cannot pass silently; the chair is told, with the reason, within
-# the bell. Once the server runs again the bell is heard again.
-kill -STOP "$pulse_pid"
-sleep 0.5
-say ring 2
-sleep 2.2
-grep -q "no sound output (the sound server stopped taking sound" "$dir/stderr" || { echo "a stopped server went unreported"; cat "$dir/stderr"; exit 1; }
-kill -CONT "$pulse_pid"
-sleep 4
-at=$(lines); say ring 1; sleep 2
-check "$at" "$dir/moved" 250 "server running again"
+# 7. The server stops taking sound (SIGSTOP) as a stroke is rung, and again
+# half a second before a bell: no stroke passes silently; the chair is told,
+# with the reason, within the bell. Once the server runs again the bell is
+# heard again.
+stopped_told() { grep -c "no sound output (the sound server stopped taking sound" "$dir/stderr" || true; }
+for before in 0 0.5; do
+    told=$(stopped_told)
+    kill -STOP "$pulse_pid"
+    sleep "$before"
+    say ring 2
+    sleep 2.2
+    [ "$(stopped_told)" -gt "$told" ] || { echo "a server stopped ${before} s before a bell went unreported"; cat "$dir/stderr"; exit 1; }
+    kill -CONT "$pulse_pid"
+    sleep 4
+    at=$(lines); say ring 1; sleep 2
+    check "$at" "$dir/moved" 250 "server running again"
+done
 
 say quit 0
 wait "$probe_pid"
