@@ -224,7 +224,8 @@ void PulseBellOutput::connect() {
                     pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr));
                 self->openStream();
             } else if (state == PA_CONTEXT_FAILED) {
-                self->setProblem(pa_strerror(pa_context_errno(c)));
+                self->setProblem(std::string("no sound server can be reached: ") +
+                                 pa_strerror(pa_context_errno(c)));
                 self->dropStream();
             }
         },
@@ -246,7 +247,8 @@ void PulseBellOutput::connect() {
     // No autospawn: a desktop starts its own server, and a stray one would not
     // reach the user's speakers.
     if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        setProblem(pa_strerror(pa_context_errno(context_)));
+        setProblem(std::string("no sound server can be reached: ") +
+                   pa_strerror(pa_context_errno(context_)));
 }
 
 void PulseBellOutput::disconnect() {
