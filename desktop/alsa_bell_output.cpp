@@ -36,7 +36,8 @@ struct AlsaShared {
     bool wanted = false;
     bool quit = false;
     bool finished = false;
-    StrokeMixer mixer{synthesizeBellStroke(kRate), kRate};
+    const std::vector<std::int16_t> stroke = synthesizeBellStroke(kRate);
+    StrokeMixer mixer{stroke, kRate};
     std::atomic<bool> playing{false};
     std::string problem; // none until the device was tried
     BellOutput::StrokesLost lost;
@@ -111,7 +112,7 @@ void work(const std::shared_ptr<AlsaShared>& shared) {
         if (failed) {
             // What was rung into a failed device is not heard.
             const bool lostStrokes = shared->mixer.ringing();
-            shared->mixer = StrokeMixer(synthesizeBellStroke(kRate), kRate);
+            shared->mixer = StrokeMixer(shared->stroke, kRate);
             if (lostStrokes && shared->lost) shared->lost(1);
             shared->changed.wait_for(lock, 1s);
         }

@@ -73,11 +73,12 @@ void BellPlayer::sessionRunningChanged(bool running) {
 
 void BellPlayer::checkAtStart() {
     starting_ = false;
-    if (!output_->playing())
+    const bool plays = output_->playing();
+    if (!plays)
         tellFellBack();
     else if (fellBack_)
         tellBack();
-    fellBack_ = !output_->playing();
+    fellBack_ = !plays;
     applyReadiness();
 }
 

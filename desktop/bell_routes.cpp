@@ -28,11 +28,7 @@ class BellRoutes final : public BellOutput {
         }
     }
 
-    bool ring() override {
-        if (ringFrom(0)) return true;
-        keepReady(wanted_); // a route that stopped playing opens the next
-        return false;
-    }
+    bool ring() override { return ringFrom(0); }
 
     bool playing() const override {
         for (const auto& route : routes_)

@@ -28,9 +28,9 @@ namespace {
 constexpr int kRate = 48000;
 constexpr pa_usec_t kQueuedUs = 80'000;  // silence queued ahead between strokes
 constexpr pa_usec_t kRequestUs = 20'000; // the server asks for this much at a time
-constexpr pa_usec_t kSuperviseUs = 500'000;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+constexpr auto kSuperviseEvery = 500ms;
 constexpr auto kConnectTimeout = 3s;
 constexpr auto kPingEvery = 50ms;
 constexpr auto kAnswerWithin = 150ms;
@@ -72,6 +72,8 @@ class PulseBellOutput final : public BellOutput {
     void setProblem(const std::string& why);
     void watch();
     void scheduleWatch(Clock::duration in);
+    template <void (PulseBellOutput::*Handler)()>
+    void arm(pa_time_event*& event, Clock::duration in);
     void ping();
     void answered(pa_stream* stream);
     void serverStalled();
@@ -97,7 +99,6 @@ class PulseBellOutput final : public BellOutput {
     std::deque<Clock::time_point> pings_; // asked and not yet answered
     Clock::time_point lastAnswered_{};    // when the last answered ping was asked
     bool closing_ = false;
-    Clock::time_point lastStart_{};
     std::atomic<bool> streaming_{false};
     mutable std::mutex problemMutex_;
     std::string problem_ = "not connected yet";
@@ -138,7 +139,8 @@ bool PulseBellOutput::ring() {
     bool taken = false;
     if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
         const auto now = Clock::now();
-        const auto starts = std::max(now, lastStart_ + strokeLength_ + kMinQuiet);
+        const auto starts =
+            strokes_.empty() ? now : std::max(now, strokes_.back().ends + kMinQuiet);
         const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(starts - now);
         const auto offset = static_cast<std::int64_t>(
             pa_usec_to_bytes(static_cast<pa_usec_t>(wait.count()), &kSpec));
@@ -148,7 +150,6 @@ bool PulseBellOutput::ring() {
                                 nullptr, started_ ? offset : 0,
                                 started_ ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE) == 0;
         if (taken) {
-            lastStart_ = starts;
             strokes_.push_back({now, starts, starts + strokeLength_});
             ping(); // its answer confirms the server has the stroke
         }
@@ -178,17 +179,7 @@ void PulseBellOutput::supervise() {
         return;
     }
     checkConnection();
-    timeval next;
-    pa_timeval_add(pa_gettimeofday(&next), kSuperviseUs);
-    if (supervisor_)
-        api_->time_restart(supervisor_, &next);
-    else
-        supervisor_ = api_->time_new(
-            api_, &next,
-            [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-                static_cast<PulseBellOutput*>(self)->supervise();
-            },
-            this);
+    arm<&PulseBellOutput::supervise>(supervisor_, kSuperviseEvery);
 }
 
 void PulseBellOutput::checkConnection() {
@@ -324,7 +315,6 @@ void PulseBellOutput::dropStream() {
         if (s.written > lastAnswered_ || s.starts > now) ++lost;
     strokes_.clear();
     pings_.clear();
-    lastStart_ = {};
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -344,25 +334,32 @@ void PulseBellOutput::feedSilence(std::size_t bytes) {
     }
 }
 
-void PulseBellOutput::scheduleWatch(Clock::duration in) {
-    watchDue_ = Clock::now() + in;
+// Arms (or re-arms) a timer of the loop that runs Handler once, `in` from now.
+template <void (PulseBellOutput::*Handler)()>
+void PulseBellOutput::arm(pa_time_event*& event, Clock::duration in) {
     timeval at;
     pa_timeval_add(pa_gettimeofday(&at),
                    pa_usec_t(std::chrono::duration_cast<std::chrono::microseconds>(in).count()));
-    if (watcher_) return api_->time_restart(watcher_, &at);
-    watcher_ = api_->time_new(
+    if (event) return api_->time_restart(event, &at);
+    event = api_->time_new(
         api_, &at,
         [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-            static_cast<PulseBellOutput*>(self)->watch();
+            (static_cast<PulseBellOutput*>(self)->*Handler)();
         },
         this);
+}
+
+void PulseBellOutput::scheduleWatch(Clock::duration in) {
+    watchDue_ = Clock::now() + in;
+    arm<&PulseBellOutput::watch>(watcher_, in);
 }
 
 void PulseBellOutput::watch() {
     const auto now = Clock::now();
     if (now - watchDue_ > kHeldUp) return scheduleWatch(10ms);
     if (!pings_.empty() && now - pings_.front() > kAnswerWithin) return serverStalled();
-    while (!strokes_.empty() && strokes_.front().ends < now &&
+    // A stroke is kept while it is unconfirmed or may still space the next one.
+    while (!strokes_.empty() && strokes_.front().ends + kMinQuiet < now &&
            strokes_.front().written <= lastAnswered_)
         strokes_.pop_front();
     if (pings_.empty() && (wanted_ || strokesSounding())) ping();
