@@ -45,11 +45,11 @@ struct Engine {
     Engine() {
         session.Initialize();
         session.Load();
-        session.state().unit = 15;
+        session.Resize(0, 15);
     }
     // Keeps a long session running: back to a fresh start before over time.
     void keepCounting() {
-        if (session.state().runState != 1 || session.state().remMin < 2) {
+        if (session.state().runState != RunState::CountingDown || session.state().remMin < 2) {
             session.ResetSession();
             session.CBstend_Click();
         }

@@ -22,8 +22,8 @@ i16 stepUpToTen(i16 secs) {
 } // namespace
 
 void Session::CBpback_Click() {
-    if (st_.paused != 1) return;
-    if (st_.runState == 1) {
+    if (st_.paused != Paused::Yes) return;
+    if (st_.runState == RunState::CountingDown) {
         if (st_.secs >= 50) {
             st_.secs = 0;
             st_.remMin = add(st_.remMin, 1);
@@ -41,7 +41,7 @@ void Session::CBpback_Click() {
             ShowSeconds(st_.secs);
         }
         UpdateProgress();
-    } else if (st_.runState == 2) {
+    } else if (st_.runState == RunState::OverTime) {
         if (st_.secs != 0) {
             st_.secs = stepDownToTen(st_.secs);
             ShowSeconds(st_.secs);
@@ -57,8 +57,8 @@ void Session::CBpback_Click() {
 }
 
 void Session::CBpfwd_Click() {
-    if (st_.paused != 1) return;
-    if (st_.runState == 1) {
+    if (st_.paused != Paused::Yes) return;
+    if (st_.runState == RunState::CountingDown) {
         if (st_.secs != 0) {
             st_.secs = stepDownToTen(st_.secs);
             ShowSeconds(st_.secs);
@@ -80,7 +80,7 @@ void Session::CBpfwd_Click() {
             }
         }
         UpdateProgress();
-    } else if (st_.runState == 2) {
+    } else if (st_.runState == RunState::OverTime) {
         if (st_.remMin >= 100) return;
         st_.secs = stepUpToTen(st_.secs);
         if (st_.secs == 60) {

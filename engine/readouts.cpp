@@ -22,8 +22,12 @@ void Session::ShowSeconds(i16 value) {
     ui_.setCaption(Element::Dseconds, lastTwoWithSign(add(value, 100)));
 }
 
+i16 progBarWidth(i16 unit, i16 progress) {
+    return mul(mul(unit, 3), progress);
+}
+
 void Session::setProgBarWidth(i16 progress) {
-    ui_.setWidthTwips(Element::ProgBar, static_cast<float>(mul(mul(st_.unit, 3), progress)));
+    ui_.setWidthTwips(Element::ProgBar, static_cast<float>(progBarWidth(st_.unit, progress)));
 }
 
 void Session::UpdateProgress() {
@@ -36,7 +40,7 @@ void Session::UpdateProgress() {
 }
 
 void Session::EnterOverTime(bool queueThirdBell) {
-    st_.runState = 2;
+    st_.runState = RunState::OverTime;
     if (queueThirdBell) st_.beepsDue = 3;
     ui_.setBackColour(Element::Form1, PhaseColour::overTimeWindow);
     ui_.setBackOpaque(Element::Lbackground, false);
@@ -47,7 +51,7 @@ void Session::EnterOverTime(bool queueThirdBell) {
 }
 
 void Session::LeaveOverTime() {
-    st_.runState = 1;
+    st_.runState = RunState::CountingDown;
     setProgBarWidth(150);
     st_.progressShown = 150;
     ui_.setVisible(Element::ProgFrame, true);

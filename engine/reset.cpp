@@ -31,8 +31,8 @@ void Session::ResetSession() {
     st_.secs = 0;
     st_.progressShown = 0;
     st_.dispMin = st_.modeSel == 0 ? toBell2 : total;
-    st_.runState = 0;
-    st_.paused = 0;
+    st_.runState = RunState::Ready;
+    st_.paused = Paused::No;
 
     ShowMinutes(st_.dispMin);
     ShowSeconds(st_.secs);

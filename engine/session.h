@@ -29,6 +29,8 @@ class Session {
     void CBinc3_Click();
     void CBdec3_Click();
     void RBmode_Click(i16 index);
+    // The window was resized: the width it now has and the layout unit for it.
+    void Resize(i16 formWidth, i16 unit);
 
     void ResetSession();
 
@@ -46,8 +48,10 @@ class Session {
     // resume, so that a bell right after it finds the sound ready.
     int stepsToNextBeepOnResume() const;
 
-    SessionState& state() { return st_; }
     const SessionState& state() const { return st_; }
+    // Only tests set up a record by hand; the program changes it through the
+    // handlers above.
+    SessionState& stateForTests() { return st_; }
 
   private:
     void countDownStep();
@@ -67,5 +71,8 @@ class Session {
 // Decimal text with a sign position (a blank before a non-negative number),
 // cut to its last two characters: the form of every two-digit readout.
 std::string lastTwoWithSign(i16 value);
+
+// Width of the progress bar in twips: three layout units for each 150th.
+i16 progBarWidth(i16 unit, i16 progress);
 
 } // namespace bw

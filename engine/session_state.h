@@ -8,6 +8,10 @@
 
 namespace bw {
 
+// Stored as 16-bit numbers like every other field of the record.
+enum class RunState : i16 { Ready = 0, CountingDown = 1, OverTime = 2 };
+enum class Paused : i16 { No = 0, Yes = 1 };
+
 struct SessionState {
     i16 modeSel = 0;  // display mode chosen: 0 Mode-A, 1 Mode-B
     i16 modeCur = 0;  // mode in force for the armed session
@@ -21,8 +25,8 @@ struct SessionState {
     i16 startMin = 0; // remMin at the armed start
     i16 bell1Min = 0; // remMin at which the 1st bell falls
     i16 bell2Min = 0; // remMin at which the 2nd bell falls
-    i16 runState = 0; // 0 ready, 1 counting down, 2 over time
-    i16 paused = 0;
+    RunState runState = RunState::Ready;
+    Paused paused = Paused::No;
     i16 beepsDue = 0;      // beeps still to sound, one per counted second
     i16 formWidth = 0;     // window width in twips at the last resize
     i16 unit = 0;          // layout unit in twips, 0 before the first resize

@@ -17,7 +17,7 @@ void Session::changeInterval(i16& interval, Element box, i16 step, i16 low, i16 
     const i16 moved = add(interval, step);
     interval = step < 0 ? std::max(moved, low) : std::min(moved, high);
     ui_.setCaption(box, lastTwoWithSign(interval));
-    if (st_.runState == 0) ResetSession();
+    if (st_.runState == RunState::Ready) ResetSession();
 }
 
 void Session::CBinc5_Click() {
@@ -49,7 +49,7 @@ void Session::RBmode_Click(i16 index) {
     // Only the two option buttons exist; any other index is ignored.
     if (index != 0 && index != 1) return;
     st_.modeSel = index;
-    if (st_.runState == 0) ResetSession();
+    if (st_.runState == RunState::Ready) ResetSession();
 }
 
 } // namespace bw

@@ -6,20 +6,20 @@
 namespace bw {
 
 void Session::CBstend_Click() {
-    if (st_.runState != 0) {
+    if (st_.runState != RunState::Ready) {
         ResetSession();
         return;
     }
-    st_.runState = 1;
+    st_.runState = RunState::CountingDown;
     ui_.setCaption(Element::CBstend, " End ");
     ui_.setEnabled(Element::CBpause, true);
     st_.beepsDue = 0;
 }
 
 void Session::CBpause_Click() {
-    if (st_.runState < 1) return;
-    const bool pausing = st_.paused == 0;
-    st_.paused = pausing ? 1 : 0;
+    if (st_.runState == RunState::Ready) return;
+    const bool pausing = st_.paused == Paused::No;
+    st_.paused = pausing ? Paused::Yes : Paused::No;
     ui_.setCaption(Element::CBpause, pausing ? "Resume" : "Pause");
     ui_.setEnabled(Element::CBpback, pausing);
     ui_.setEnabled(Element::CBpfwd, pausing);

@@ -7,7 +7,7 @@
 namespace bw {
 
 void Session::Tick() {
-    if (st_.paused == 1 || st_.runState == 0) {
+    if (st_.paused == Paused::Yes || st_.runState == RunState::Ready) {
         st_.clockShown = clock_.text();
         ui_.setCaption(Element::Label5, st_.clockShown);
         return;
@@ -17,7 +17,7 @@ void Session::Tick() {
     st_.clockShown = st_.clockNow;
     ui_.setCaption(Element::Label5, st_.clockShown);
 
-    if (st_.runState == 1)
+    if (st_.runState == RunState::CountingDown)
         countDownStep();
     else
         countUpStep();
@@ -68,13 +68,13 @@ void Session::soundDueBeep() {
 }
 
 int Session::stepsToNextBeep() const {
-    return st_.paused == 1 ? -1 : stepsToNextBeepOnResume();
+    return st_.paused == Paused::Yes ? -1 : stepsToNextBeepOnResume();
 }
 
 int Session::stepsToNextBeepOnResume() const {
-    if (st_.runState == 0) return -1;
+    if (st_.runState == RunState::Ready) return -1;
     if (st_.beepsDue > 0) return 1;
-    if (st_.runState == 2) return -1;
+    if (st_.runState == RunState::OverTime) return -1;
     // Plain int: a query, nothing stored, and at most 150 minutes of seconds.
     const int left = st_.remMin * 60 + st_.secs;
     for (int bellAt : {st_.bell1Min * 60, st_.bell2Min * 60, 0})

@@ -72,10 +72,8 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1::applyLayout() {
-    SessionState& st = session_.state();
-    const Layout layout = computeLayout(outerWidthTwips(), st.progressShown);
-    st.formWidth = layout.formWidth;
-    st.unit = layout.unit;
+    const Layout layout = computeLayout(outerWidthTwips(), session_.state().progressShown);
+    session_.Resize(layout.formWidth, layout.unit);
     for (const LayoutRow& row : layout.rows) {
         auto* w = findChild<QWidget*>(row.control, Qt::FindDirectChildrenOnly);
         if (!w) throw std::runtime_error(std::string("no control named ") + row.control);
@@ -135,7 +133,7 @@ void Form1::report(const char* handler, const char* what) noexcept {
 }
 
 void Form1::notifyActivity() noexcept {
-    const bool running = session_.state().runState != 0;
+    const bool running = session_.state().runState != RunState::Ready;
     const int nextBeep = session_.stepsToNextBeepOnResume();
     const bool runningChanged = running != running_, beepChanged = nextBeep != nextBeep_;
     if (!runningChanged && !beepChanged) return;

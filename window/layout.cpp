@@ -1,5 +1,7 @@
 #include "layout.h"
 
+#include "session.h"
+
 #include <cmath>
 
 namespace bw {
@@ -26,7 +28,7 @@ Layout computeLayout(double outerWidthTwips, i16 progressShown) {
     const i16 u = l.unit = unitForWidth(l.formWidth);
     auto x = [u](i16 n) { return mul(n, u); };
     const std::nullopt_t keep = std::nullopt;
-    const i16 barWidth = mul(mul(u, 3), progressShown);
+    const i16 barWidth = progBarWidth(u, progressShown);
     l.rows = {{
         {"ProgFrame", x(6), x(462), x(3), x(72), keep},
         {"ProgBack", x(12), x(450), x(9), x(60), keep},

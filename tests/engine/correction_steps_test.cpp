@@ -11,15 +11,15 @@ using namespace bw::test;
 namespace {
 
 // A rig paused with `left` seconds to the 3rd bell, reached by counting.
-struct Paused : Rig {
-    explicit Paused(int left, bool modeB = true) {
+struct PausedRig : Rig {
+    explicit PausedRig(int left, bool modeB = true) {
         if (modeB) session.RBmode_Click(1);
         start();
         steps(20 * 60 - left);
         session.CBpause_Click();
     }
     // Paused `over` seconds into over time.
-    static Paused over(int over) { return Paused(-1 - over); }
+    static PausedRig over(int over) { return PausedRig(-1 - over); }
     std::vector<std::string> back(int n) { return press(n, &Session::CBpback_Click); }
     std::vector<std::string> fwd(int n) { return press(n, &Session::CBpfwd_Click); }
     std::vector<std::string> press(int n, void (Session::*click)()) {
@@ -37,24 +37,24 @@ using V = std::vector<std::string>;
 } // namespace
 
 TEST(CorrectionSteps, BackStepsRoundUpAndCrossTheSecondBell) {
-    Paused p(4 * 60 + 37);
+    PausedRig p(4 * 60 + 37);
     EXPECT_EQ(p.band(), PhaseColour::afterBell2);
     EXPECT_EQ(p.back(3), (V{" 4:40", " 4:50", " 5:00"}));
     EXPECT_EQ(p.band(), PhaseColour::afterBell1);
 
-    Paused a(4 * 60 + 37, false);
+    PausedRig a(4 * 60 + 37, false);
     EXPECT_EQ(a.back(3), (V{" 4:40", " 4:50", " 0:00"})); // Mode-A: 0:00 to the 2nd bell
     EXPECT_EQ(a.back(1), (V{" 0:10"}));
 }
 
 TEST(CorrectionSteps, ForwardStepsRoundDown) {
-    Paused p(4 * 60 + 37);
+    PausedRig p(4 * 60 + 37);
     EXPECT_EQ(p.fwd(5), (V{" 4:30", " 4:20", " 4:10", " 4:00", " 3:50"}));
     EXPECT_EQ(p.beeper.beeps, 1 + 2);
 }
 
 TEST(CorrectionSteps, ForwardAcrossTheFirstBellIsSilent) {
-    Paused p(10 * 60);
+    PausedRig p(10 * 60);
     EXPECT_EQ(p.band(), PhaseColour::beforeBell1);
     const int beeps = p.beeper.beeps;
     EXPECT_EQ(p.fwd(1), (V{" 9:50"}));
@@ -66,7 +66,7 @@ TEST(CorrectionSteps, ForwardAcrossTheFirstBellIsSilent) {
 }
 
 TEST(CorrectionSteps, ForwardAtTheSecondBellInModeAShowsTimeToTheThird) {
-    Paused a(5 * 60, false);
+    PausedRig a(5 * 60, false);
     EXPECT_EQ(a.readout(), " 0:00");
     EXPECT_EQ(a.fwd(1), (V{" 4:50"}));
     EXPECT_EQ(a.band(), PhaseColour::afterBell2);
@@ -76,24 +76,24 @@ TEST(CorrectionSteps, ForwardAtTheSecondBellInModeAShowsTimeToTheThird) {
 }
 
 TEST(CorrectionSteps, BackAcrossTheFirstBellRestoresTheFirstColour) {
-    Paused p(9 * 60 + 55);
+    PausedRig p(9 * 60 + 55);
     EXPECT_EQ(p.back(1), (V{"10:00"}));
     EXPECT_EQ(p.band(), PhaseColour::beforeBell1);
 }
 
 TEST(CorrectionSteps, BackStepsStopAtTheArmedStart) {
-    Paused p(19 * 60 + 45);
+    PausedRig p(19 * 60 + 45);
     EXPECT_EQ(p.back(4), (V{"19:50", "20:00", "20:00", "20:00"}));
     EXPECT_EQ(p.st.progress, 0);
     EXPECT_EQ(p.window[Element::ProgBar].width, 0);
 }
 
 TEST(CorrectionSteps, ForwardIntoOverTimeIsSilent) {
-    Paused p(10);
+    PausedRig p(10);
     const int beeps = p.beeper.beeps;
     EXPECT_EQ(p.fwd(2), (V{" 0:00", " 0:00"}));
-    EXPECT_EQ(p.st.runState, 2);
-    EXPECT_EQ(p.st.paused, 1);
+    EXPECT_EQ(p.st.runState, RunState::OverTime);
+    EXPECT_EQ(p.st.paused, Paused::Yes);
     EXPECT_EQ(p.window[Element::Form1].back, PhaseColour::overTimeWindow);
     EXPECT_FALSE(p.window[Element::Lbackground].opaque);
     EXPECT_TRUE(p.window[Element::LabelOver].visible);
@@ -109,15 +109,15 @@ TEST(CorrectionSteps, ForwardIntoOverTimeIsSilent) {
 }
 
 TEST(CorrectionSteps, OverTimeBackStepsShortenTheOverrun) {
-    Paused p = Paused::over(60 + 23);
+    PausedRig p = PausedRig::over(60 + 23);
     EXPECT_EQ(p.readout(), " 1:23");
     EXPECT_EQ(p.back(4), (V{" 1:20", " 1:10", " 1:00", " 0:50"}));
 }
 
 TEST(CorrectionSteps, BackOutOfOverTimeRingsTheThirdBellAgain) {
-    Paused p = Paused::over(0);
+    PausedRig p = PausedRig::over(0);
     p.back(1);
-    EXPECT_EQ(p.st.runState, 1);
+    EXPECT_EQ(p.st.runState, RunState::CountingDown);
     EXPECT_EQ(p.readout(), " 0:00");
     EXPECT_EQ(p.band(), PhaseColour::afterBell2);
     EXPECT_TRUE(p.window[Element::Lbackground].opaque);
@@ -129,12 +129,12 @@ TEST(CorrectionSteps, BackOutOfOverTimeRingsTheThirdBellAgain) {
     const int beeps = p.beeper.beeps;
     p.session.CBpause_Click();
     p.steps(3);
-    EXPECT_EQ(p.st.runState, 2);
+    EXPECT_EQ(p.st.runState, RunState::OverTime);
     EXPECT_EQ(p.beeper.beeps, beeps + 3);
 }
 
 TEST(CorrectionSteps, OverTimeForwardStepsAndTheStop) {
-    Paused p = Paused::over(60 + 23);
+    PausedRig p = PausedRig::over(60 + 23);
     EXPECT_EQ(p.fwd(4), (V{" 1:30", " 1:40", " 1:50", " 2:00"}));
 
     p.st.remMin = 99;

@@ -16,7 +16,8 @@ namespace {
 // Seconds of the count: left to the 3rd bell while counting down, negative
 // (minus one, minus the overrun) in over time.
 int countSeconds(const SessionState& st) {
-    return st.runState == 2 ? -1 - (st.remMin * 60 + st.secs) : st.remMin * 60 + st.secs;
+    return st.runState == RunState::OverTime ? -1 - (st.remMin * 60 + st.secs)
+                                             : st.remMin * 60 + st.secs;
 }
 
 void runLongestSession(Rig& rig, i16 mode) {
@@ -40,7 +41,7 @@ void runLongestSession(Rig& rig, i16 mode) {
         if (rig.beeper.beeps != before) beeps.emplace_back(step, rig.beeper.beeps - before);
 
         const int now = countSeconds(rig.st);
-        const bool stopped = rig.st.runState == 2 && rig.st.remMin >= 100;
+        const bool stopped = rig.st.runState == RunState::OverTime && rig.st.remMin >= 100;
         if (!stopped) {
             ASSERT_EQ(now, count - 1) << "step " << step; // one second, never two
         }
@@ -55,7 +56,7 @@ void runLongestSession(Rig& rig, i16 mode) {
                                                        {bell3, 1}, {bell3 + 1, 1}, {bell3 + 2, 1}};
     EXPECT_EQ(beeps, expected);
     rig.start(); // End
-    EXPECT_EQ(rig.st.runState, 0);
+    EXPECT_EQ(rig.st.runState, RunState::Ready);
     EXPECT_EQ(rig.st.beepsDue, 0);
 }
 

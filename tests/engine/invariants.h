@@ -30,21 +30,21 @@ inline void checkInvariants(const SessionState& st, RecordingWindow& window, i16
     ASSERT_LE(st.secs, 59);
     ASSERT_GE(st.beepsDue, 0);
     ASSERT_LE(st.beepsDue, 3);
-    ASSERT_TRUE(st.paused == 0 || st.runState != 0);
+    ASSERT_TRUE(st.paused == Paused::No || st.runState != RunState::Ready);
     ASSERT_EQ(window[Element::ProgBar].width, 3.0f * st.unit * st.progressShown);
 
-    const bool over = st.runState == 2;
+    const bool over = st.runState == RunState::OverTime;
     ASSERT_EQ(window[Element::Form1].back,
               over ? PhaseColour::overTimeWindow : PhaseColour::normalWindow);
     ASSERT_EQ(window[Element::Lbackground].opaque, !over);
     ASSERT_EQ(window[Element::LabelOver].visible, over);
     ASSERT_EQ(window[Element::ProgBar].visible, !over);
     ASSERT_EQ(window[Element::ProgFrame].visible, !over);
-    ASSERT_EQ(window[Element::LabelPause].visible, st.paused == 1);
-    ASSERT_EQ(window[Element::CBpfwd].enabled, st.paused == 1);
-    ASSERT_EQ(window[Element::CBpause].enabled, st.runState != 0);
-    ASSERT_EQ(window[Element::CBpause].caption, st.paused ? "Resume" : "Pause");
-    ASSERT_EQ(window[Element::CBstend].caption, st.runState == 0 ? "Start" : " End ");
+    ASSERT_EQ(window[Element::LabelPause].visible, st.paused == Paused::Yes);
+    ASSERT_EQ(window[Element::CBpfwd].enabled, st.paused == Paused::Yes);
+    ASSERT_EQ(window[Element::CBpause].enabled, st.runState != RunState::Ready);
+    ASSERT_EQ(window[Element::CBpause].caption, st.paused == Paused::Yes ? "Resume" : "Pause");
+    ASSERT_EQ(window[Element::CBstend].caption, st.runState == RunState::Ready ? "Start" : " End ");
 
     if (over) {
         ASSERT_GE(st.remMin, 0);

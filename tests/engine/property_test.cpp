@@ -26,7 +26,7 @@ struct Fuzz {
     RandomClock clock;
     CountingBeeper beeper{window};
     Session session{window, clock, beeper};
-    SessionState& st = session.state();
+    SessionState& st = session.stateForTests();
     std::mt19937 rng{20261208};
     int clockSeconds = 0;
     int overTimeEvents = 0, pausedOverTimeEvents = 0, bells = 0;
@@ -36,7 +36,7 @@ struct Fuzz {
     void resize() {
         static const i16 units[] = {15, 20, 25, 32, 40};
         st.unit = units[pick(5)];
-        window.setWidthTwips(Element::ProgBar, float(mul(mul(st.unit, 3), st.progressShown)));
+        window.setWidthTwips(Element::ProgBar, float(progBarWidth(st.unit, st.progressShown)));
     }
 
     void tick() {
@@ -71,7 +71,7 @@ struct Fuzz {
         }
         if (r < 970) return session.RBmode_Click(static_cast<i16>(pick(2)));
         if (r < 980) return resize();
-        if (st.runState == 0 || pick(20) < endWeight) session.CBstend_Click();
+        if (st.runState == RunState::Ready || pick(20) < endWeight) session.CBstend_Click();
     }
 };
 
@@ -90,15 +90,16 @@ TEST(Property, InvariantsHoldUnderRandomEvents) {
         const int beepsBefore = f.beeper.beeps;
         ASSERT_NO_THROW(f.event(endWeight)) << "event " << i;
         ASSERT_LE(f.beeper.beeps - beepsBefore, 1);
-        if (f.st.runState == 0) armedTotal = static_cast<i16>(f.st.mint1 + f.st.mint2 + f.st.mint3);
+        if (f.st.runState == RunState::Ready)
+            armedTotal = static_cast<i16>(f.st.mint1 + f.st.mint2 + f.st.mint3);
         ASSERT_GE(f.st.mint1, 5);
         ASSERT_LE(f.st.mint1, 90);
         ASSERT_GE(f.st.mint2, 1);
         ASSERT_LE(f.st.mint3, 30);
         checkInvariants(f.st, f.window, armedTotal);
         if (::testing::Test::HasFatalFailure()) FAIL() << "after event " << i;
-        f.overTimeEvents += f.st.runState == 2;
-        f.pausedOverTimeEvents += f.st.runState == 2 && f.st.paused == 1;
+        f.overTimeEvents += f.st.runState == RunState::OverTime;
+        f.pausedOverTimeEvents += f.st.runState == RunState::OverTime && f.st.paused == Paused::Yes;
     }
     // The run must have reached the states it is meant to exercise.
     EXPECT_GT(f.overTimeEvents, events / 20);

@@ -99,9 +99,9 @@ TEST(Readouts, LeaveOverTimeRestoresAFullBarAndTheYellowBand) {
     rig.st.unit = 32;
     rig.start();
     rig.steps(1201); // the 3rd bell
-    ASSERT_EQ(rig.st.runState, 2);
+    ASSERT_EQ(rig.st.runState, RunState::OverTime);
     rig.session.LeaveOverTime();
-    EXPECT_EQ(rig.st.runState, 1);
+    EXPECT_EQ(rig.st.runState, RunState::CountingDown);
     EXPECT_EQ(rig.window[Element::ProgBar].width, 450 * 32);
     EXPECT_EQ(rig.st.progressShown, 150);
     EXPECT_TRUE(rig.window[Element::ProgBar].visible);

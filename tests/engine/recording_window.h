@@ -87,7 +87,7 @@ struct Rig {
     ScriptedClock clock;
     CountingBeeper beeper{window};
     Session session{window, clock, beeper};
-    SessionState& st = session.state();
+    SessionState& st = session.stateForTests();
 
     Rig() {
         session.Initialize();

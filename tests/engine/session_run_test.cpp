@@ -58,7 +58,7 @@ void runWholeSession(int m1, int m2, int m3, bool modeA, int overSeconds) {
 
         const Expected e = expectedAfter(k, m1, m2, m3, modeA);
         ASSERT_EQ(rig.readout(), e.readout) << "step " << k;
-        ASSERT_EQ(rig.st.runState, e.overTime ? 2 : 1) << k;
+        ASSERT_EQ(rig.st.runState, e.overTime ? RunState::OverTime : RunState::CountingDown) << k;
         ASSERT_EQ(rig.window[Element::Form1].back,
                   e.overTime ? PhaseColour::overTimeWindow : PhaseColour::normalWindow);
         ASSERT_EQ(rig.window[Element::LabelOver].visible, e.overTime);

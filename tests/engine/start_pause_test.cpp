@@ -8,8 +8,8 @@ using namespace bw::test;
 
 namespace {
 void expectReadyDisplay(Rig& rig) {
-    EXPECT_EQ(rig.st.runState, 0);
-    EXPECT_EQ(rig.st.paused, 0);
+    EXPECT_EQ(rig.st.runState, RunState::Ready);
+    EXPECT_EQ(rig.st.paused, Paused::No);
     EXPECT_EQ(rig.readout(), "15:00");
     EXPECT_EQ(rig.window[Element::CBstend].caption, "Start");
     EXPECT_EQ(rig.window[Element::CBpause].caption, "Pause");
@@ -33,7 +33,7 @@ TEST(StartEndPause, StartShowsEndWithASpaceEachSideAndEnablesPause) {
     Rig rig;
     rig.st.beepsDue = 2;
     rig.start();
-    EXPECT_EQ(rig.st.runState, 1);
+    EXPECT_EQ(rig.st.runState, RunState::CountingDown);
     EXPECT_EQ(rig.window[Element::CBstend].caption, " End ");
     EXPECT_TRUE(rig.window[Element::CBpause].enabled);
     EXPECT_EQ(rig.st.beepsDue, 0);
@@ -55,7 +55,7 @@ TEST(StartEndPause, EndComesBackToTheSameReadyDisplayFromEveryState) {
     rig.start();
     rig.steps(1300);
     rig.session.CBpause_Click();
-    ASSERT_EQ(rig.st.runState, 2);
+    ASSERT_EQ(rig.st.runState, RunState::OverTime);
     rig.start(); // End while paused in over time
     expectReadyDisplay(rig);
 }
@@ -65,7 +65,7 @@ TEST(StartEndPause, PauseBeforeStartIsIgnored) {
     rig.window.clearLog();
     rig.session.CBpause_Click();
     EXPECT_TRUE(rig.window.log.empty());
-    EXPECT_EQ(rig.st.paused, 0);
+    EXPECT_EQ(rig.st.paused, Paused::No);
 }
 
 TEST(StartEndPause, PauseFreezesTheCountAndShowsTheCorrectionControls) {
@@ -125,7 +125,7 @@ TEST(StartEndPause, PauseCarriesAcrossOverTime) {
     rig.start();
     rig.steps(1250);
     rig.session.CBpause_Click();
-    EXPECT_EQ(rig.st.runState, 2);
+    EXPECT_EQ(rig.st.runState, RunState::OverTime);
     EXPECT_EQ(rig.window[Element::CBpause].caption, "Resume");
     EXPECT_EQ(rig.window[Element::CBstend].caption, " End ");
 }

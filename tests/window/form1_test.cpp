@@ -264,15 +264,16 @@ TEST(Form1, AnErrorInAHandlerIsReportedOnceAndTheCountGoesOn) {
     WindowRig rig;
     rig.click("CBstend");
     rig.step(7);
-    SessionState& st = rig.form.session().state();
+    Session& session = rig.form.session();
+    const SessionState& st = session.state();
     const i16 unit = st.unit;
-    st.unit = 20000; // the next bar width cannot be formed
+    session.Resize(st.formWidth, 20000); // the next bar width cannot be formed
     StderrCapture capture;
     rig.step(3);
     const std::string err = capture.finish();
     EXPECT_EQ(err, "bellwarden: error in Timer_Timer: Overflow\n");
     EXPECT_EQ(rig.readout(), "14:50"); // every second still counted
-    st.unit = unit;
+    session.Resize(st.formWidth, unit);
     rig.step();
     EXPECT_EQ(rig.readout(), "14:49");
     EXPECT_EQ(rig.get("ProgBar")->width(),

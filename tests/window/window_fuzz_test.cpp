@@ -23,12 +23,12 @@ QString twoDigits(int v) {
 
 void checkWindowAgrees(WindowRig& rig) {
     const SessionState& st = rig.form.session().state();
-    const bool over = st.runState == 2;
+    const bool over = st.runState == RunState::OverTime;
     ASSERT_EQ(rig.get("LabelOver")->isVisible(), over);
     ASSERT_EQ(rig.get("ProgBar")->isVisible(), !over);
-    ASSERT_EQ(rig.get("LabelPause")->isVisible(), st.paused == 1);
-    ASSERT_EQ(rig.get("CBpfwd")->isEnabled(), st.paused == 1);
-    ASSERT_EQ(rig.text("CBstend"), st.runState == 0 ? "Start" : " End ");
+    ASSERT_EQ(rig.get("LabelPause")->isVisible(), st.paused == Paused::Yes);
+    ASSERT_EQ(rig.get("CBpfwd")->isEnabled(), st.paused == Paused::Yes);
+    ASSERT_EQ(rig.text("CBstend"), st.runState == RunState::Ready ? "Start" : " End ");
     if (over) {
         ASSERT_EQ(rig.text("Dminutes"), twoDigits(std::min<int>(st.remMin, 99)));
     } else {
@@ -66,8 +66,8 @@ TEST(WindowFuzz, RandomClicksResizesAndTicks) {
             // A real mouse click, also on disabled buttons, which must ignore it.
             // End is seldom clicked, so that sessions reach over time too.
             QAbstractButton* button = buttons[pick(int(buttons.size()))];
-            const bool wouldEnd =
-                button->objectName() == "CBstend" && rig.form.session().state().runState != 0;
+            const bool wouldEnd = button->objectName() == "CBstend" &&
+                                  rig.form.session().state().runState != RunState::Ready;
             if (!wouldEnd || pick(200) == 0) QTest::mouseClick(button, Qt::LeftButton);
         } else {
             const int twips = 1 + pick(50000);
@@ -75,7 +75,7 @@ TEST(WindowFuzz, RandomClicksResizesAndTicks) {
             QApplication::processEvents();
         }
         ++events;
-        overTime += rig.form.session().state().runState == 2;
+        overTime += rig.form.session().state().runState == RunState::OverTime;
         checkWindowAgrees(rig);
         if (::testing::Test::HasFatalFailure()) FAIL() << "after event " << events;
     }
