@@ -7,11 +7,13 @@
 #include "wall_clock.h"
 
 #include <QApplication>
-#include <cstdio>
+#include <QLoggingCategory>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+Q_LOGGING_CATEGORY(appLog, "bellwarden")
+
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -30,9 +32,8 @@ bool hasDisplayOrPlatform(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!hasDisplayOrPlatform(argc, argv)) {
-        std::fprintf(stderr,
-                     "bellwarden: no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY "
-                     "is set); start it from a desktop session.\n");
+        qCCritical(appLog, "no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is "
+                           "set); start it from a desktop session.");
         return 1;
     }
     QApplication app(argc, argv);

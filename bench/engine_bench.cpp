@@ -1,11 +1,14 @@
 // The cost of one tick and of each handler of the session engine, against
 // substitutes that discard what is written.
 
+#include "fakes.h"
 #include "session.h"
 
 #include <benchmark/benchmark.h>
 
 using namespace bw;
+using bw::test::clockText;
+using bw::test::CountingBeeper;
 
 namespace {
 
@@ -25,22 +28,14 @@ class SteppingClock : public TimeOfDay {
     int seconds = 0;
     std::string text() override {
         if (advance) ++seconds;
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600 % 24, seconds / 60 % 60,
-                      seconds % 60);
-        return buf;
+        return clockText(seconds);
     }
-};
-
-class QuietBeeper : public Beeper {
-  public:
-    void beep() override {}
 };
 
 struct Engine {
     NullWindow window;
     SteppingClock clock;
-    QuietBeeper beeper;
+    CountingBeeper beeper;
     Session session{window, clock, beeper};
     Engine() {
         session.Initialize();

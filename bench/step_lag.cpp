@@ -7,6 +7,7 @@
 //   see that a dead server never holds up a count step.
 
 #include "bell_player.h"
+#include "fakes.h"
 #include "form1.h"
 #include "wall_clock.h"
 
@@ -22,11 +23,6 @@
 #include <vector>
 
 namespace {
-
-class QuietBeeper : public bw::Beeper {
-  public:
-    void beep() override {}
-};
 
 qint64 nowMs() {
     return QDateTime::currentMSecsSinceEpoch();
@@ -92,7 +88,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 130;
     const bool realBell = argc > 2 && std::string(argv[2]) == "--bell";
     WatchedClock clock;
-    QuietBeeper quiet;
+    bw::test::CountingBeeper quiet;
     bw::BellPlayer bell;
     bw::Form1 form(clock, realBell ? static_cast<bw::Beeper&>(bell) : quiet);
     if (realBell) form.addActivityListener(&bell);

@@ -1,9 +1,13 @@
 #include "bell_player.h"
 
 #include <QApplication>
-#include <cstdio>
+#include <QLoggingCategory>
 
 namespace bw {
+
+namespace {
+Q_LOGGING_CATEGORY(bellLog, "bellwarden")
+} // namespace
 
 BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep)
     : output_(std::move(output)), systemBeep_(std::move(systemBeep)) {
@@ -31,7 +35,7 @@ BellPlayer::SystemBeep BellPlayer::defaultSystemBeep() {
 }
 
 void BellPlayer::tell(const QString& summary, const QString& body, bool urgent) {
-    std::fprintf(stderr, "bellwarden: %s\n", qPrintable(body));
+    qCWarning(bellLog).noquote() << body;
     notice_.show(summary, body, urgent);
 }
 

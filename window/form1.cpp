@@ -8,9 +8,9 @@
 
 #include <QButtonGroup>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <cstdio>
 
 // The icons are compiled into this library; without a reference to them the
 // linker would leave them out of the program.
@@ -21,6 +21,8 @@ static void loadIconResources() {
 namespace bw {
 
 namespace {
+Q_LOGGING_CATEGORY(windowLog, "bellwarden")
+
 QIcon programIcon() {
     loadIconResources();
     QIcon icon;
@@ -128,8 +130,7 @@ template <class F> void Form1::guarded(const char* handler, F&& body) noexcept {
 
 void Form1::report(const char* handler, const char* what) noexcept {
     const std::string message = std::string(handler) + ": " + what;
-    if (reported_.insert(message).second)
-        std::fprintf(stderr, "bellwarden: error in %s\n", message.c_str());
+    if (reported_.insert(message).second) qCWarning(windowLog, "error in %s", message.c_str());
 }
 
 void Form1::notifyActivity() noexcept {

@@ -2,7 +2,7 @@
 // a scripted output.
 
 #include "bell_player.h"
-#include "stderr_capture.h"
+#include "message_log.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ struct Player {
 
 TEST(BellPlayer, StrokesTheOutputCannotPlayUseTheSystemBeepAndTheOutputIsTriedAgain) {
     Player p;
-    StderrCapture err;
+    MessageLog err;
     p.player.beep(); // no server yet
     p.player.beep();
     p.output->live = true; // it came up
@@ -39,11 +39,11 @@ TEST(BellPlayer, StrokesTheOutputCannotPlayUseTheSystemBeepAndTheOutputIsTriedAg
     EXPECT_EQ(p.systemBeeps, 3);
     EXPECT_EQ(p.output->rung, 1);
     EXPECT_EQ(p.output->readyAsked, (std::vector<bool>{true, true, true}));
-    EXPECT_EQ(err.finish(), "bellwarden: no sound output (Connection refused); bells use the "
-                            "system beep until it is back\n"
-                            "bellwarden: the sound output is back; bells ring again\n"
-                            "bellwarden: no sound output (Connection refused); bells use the "
-                            "system beep until it is back\n");
+    EXPECT_EQ(err.text(), "bellwarden: no sound output (Connection refused); bells use the "
+                          "system beep until it is back\n"
+                          "bellwarden: the sound output is back; bells ring again\n"
+                          "bellwarden: no sound output (Connection refused); bells use the "
+                          "system beep until it is back\n");
 }
 
 TEST(BellPlayer, TheOutputIsReadyAroundABellOnly) {

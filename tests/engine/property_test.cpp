@@ -24,7 +24,7 @@ class RandomClock : public TimeOfDay {
 struct Fuzz {
     RecordingWindow window;
     RandomClock clock;
-    CountingBeeper beeper{window};
+    CountingBeeper beeper{&window.log};
     Session session{window, clock, beeper};
     SessionState& st = session.stateForTests();
     std::mt19937 rng{20261208};

@@ -50,7 +50,7 @@ TEST(Readouts, ReadyDisplayAfterLoad) {
 TEST(Readouts, InitializeSetsOnlyTheDefaults) {
     RecordingWindow window;
     ScriptedClock clock;
-    CountingBeeper beeper{window};
+    CountingBeeper beeper{&window.log};
     Session session{window, clock, beeper};
     session.Initialize();
     const auto& st = session.state();

@@ -2,7 +2,7 @@
 // Test doubles for the engine's three ports: window elements that remember
 // every write, a clock whose seconds the test moves, and a beeper that logs.
 
-#include "clock_text.h"
+#include "fakes.h"
 #include "session.h"
 
 #include <cstdio>
@@ -67,25 +67,12 @@ class RecordingWindow : public WindowElements {
     }
 };
 
-class CountingBeeper : public Beeper {
-  public:
-    explicit CountingBeeper(RecordingWindow& w) : window(w) {}
-    int beeps = 0;
-    void beep() override {
-        ++beeps;
-        window.log.push_back("beep");
-    }
-
-  private:
-    RecordingWindow& window;
-};
-
 // A started-up engine as the window has it after Initialize, Load and the
 // first resize (unit 15).
 struct Rig {
     RecordingWindow window;
     ScriptedClock clock;
-    CountingBeeper beeper{window};
+    CountingBeeper beeper{&window.log};
     Session session{window, clock, beeper};
     SessionState& st = session.stateForTests();
 

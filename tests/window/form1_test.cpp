@@ -1,5 +1,5 @@
+#include "message_log.h"
 #include "readable_text.h"
-#include "stderr_capture.h"
 #include "window_rig.h"
 
 #include <QButtonGroup>
@@ -252,10 +252,10 @@ TEST(Form1, ProgressBarKeepsItsShareAcrossResizes) {
 
 TEST(Form1, AWideWindowRaisesNoError) {
     WindowRig rig;
-    StderrCapture capture;
+    MessageLog capture;
     rig.form.resize(rig.form.scale().px(40000), rig.form.height());
     QApplication::processEvents();
-    EXPECT_EQ(capture.finish(), "");
+    EXPECT_EQ(capture.text(), "");
     EXPECT_EQ(rig.form.session().state().formWidth, 32767);
     EXPECT_EQ(rig.form.session().state().unit, 40);
 }
@@ -268,9 +268,9 @@ TEST(Form1, AnErrorInAHandlerIsReportedOnceAndTheCountGoesOn) {
     const SessionState& st = session.state();
     const i16 unit = st.unit;
     session.Resize(st.formWidth, 20000); // the next bar width cannot be formed
-    StderrCapture capture;
+    MessageLog capture;
     rig.step(3);
-    const std::string err = capture.finish();
+    const std::string err = capture.text();
     EXPECT_EQ(err, "bellwarden: error in Timer_Timer: Overflow\n");
     EXPECT_EQ(rig.readout(), "14:50"); // every second still counted
     session.Resize(st.formWidth, unit);

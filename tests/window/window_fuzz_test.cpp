@@ -3,7 +3,7 @@
 // BELLWARDEN_FUZZ_SECONDS to change): nothing may crash or be reported on
 // standard error, and what the window shows must agree with the session.
 
-#include "stderr_capture.h"
+#include "message_log.h"
 #include "window_rig.h"
 
 #include <QAbstractButton>
@@ -53,7 +53,7 @@ TEST(WindowFuzz, RandomClicksResizesAndTicks) {
     ASSERT_EQ(buttons.size(), 14); // 12 command buttons, 2 option buttons
     std::mt19937 rng(4242);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    StderrCapture capture;
+    MessageLog capture;
     QElapsedTimer wall;
     wall.start();
     long events = 0, overTime = 0;
@@ -79,7 +79,7 @@ TEST(WindowFuzz, RandomClicksResizesAndTicks) {
         checkWindowAgrees(rig);
         if (::testing::Test::HasFatalFailure()) FAIL() << "after event " << events;
     }
-    EXPECT_EQ(capture.finish(), "");
+    EXPECT_EQ(capture.text(), "");
     EXPECT_GT(events, 1000);
     EXPECT_GT(overTime, 0);
     std::printf("%ld events, %ld in over time\n", events, overTime);

@@ -2,7 +2,7 @@
 // The real window with a scripted clock and a counting beeper, driven by
 // firing its timer handler by hand.
 
-#include "clock_text.h"
+#include "fakes.h"
 #include "form1.h"
 
 #include <QAbstractButton>
@@ -15,15 +15,9 @@
 
 namespace bw::test {
 
-class CountBeeps : public Beeper {
-  public:
-    int beeps = 0;
-    void beep() override { ++beeps; }
-};
-
 struct WindowRig {
     ScriptedClock clock{10 * 3600};
-    CountBeeps beeper;
+    CountingBeeper beeper;
     Form1 form{clock, beeper};
 
     explicit WindowRig(bool show = true) {
