@@ -4,32 +4,45 @@
 
 #include "colour.h"
 
+#include <iterator>
 #include <string>
 
 namespace bw {
 
-enum class Element {
-    Form1,
-    Dminutes,
-    Dseconds,
-    Label5,
-    Lbackground,
-    LabelOver,
-    LabelPause,
-    Label4,
-    ProgFrame,
-    ProgBack,
-    ProgBar,
-    CBstend,
-    CBpause,
-    CBpback,
-    CBpfwd,
-    TBmint1,
-    TBmint2,
-    TBmint3,
-};
+// Each element once: its enumerator is named after the control it stands for.
+#define BW_WINDOW_ELEMENTS(X)                                                                      \
+    X(Form1)                                                                                       \
+    X(Dminutes)                                                                                    \
+    X(Dseconds)                                                                                    \
+    X(Label5)                                                                                      \
+    X(Lbackground)                                                                                 \
+    X(LabelOver)                                                                                   \
+    X(LabelPause)                                                                                  \
+    X(Label4)                                                                                      \
+    X(ProgFrame)                                                                                   \
+    X(ProgBack)                                                                                    \
+    X(ProgBar)                                                                                     \
+    X(CBstend)                                                                                     \
+    X(CBpause)                                                                                     \
+    X(CBpback)                                                                                     \
+    X(CBpfwd)                                                                                      \
+    X(TBmint1)                                                                                     \
+    X(TBmint2)                                                                                     \
+    X(TBmint3)
 
-const char* elementName(Element e);
+#define BW_ELEMENT_ENUMERATOR(name) name,
+enum class Element { BW_WINDOW_ELEMENTS(BW_ELEMENT_ENUMERATOR) };
+#undef BW_ELEMENT_ENUMERATOR
+
+#define BW_ELEMENT_NAME(name) #name,
+inline constexpr const char* kElementNames[] = {BW_WINDOW_ELEMENTS(BW_ELEMENT_NAME)};
+#undef BW_ELEMENT_NAME
+
+inline constexpr int kElementCount = static_cast<int>(std::size(kElementNames));
+
+inline const char* elementName(Element e) {
+    return kElementNames[static_cast<int>(e)];
+}
 
 class WindowElements {
   public:

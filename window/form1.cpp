@@ -23,6 +23,20 @@ namespace bw {
 namespace {
 Q_LOGGING_CATEGORY(windowLog, "bellwarden")
 
+// Each command button and the session handler its click runs.
+struct Click {
+    const char* control;
+    void (Session::*handler)();
+};
+constexpr Click kClicks[] = {
+    {"CBstend", &Session::CBstend_Click}, {"CBpause", &Session::CBpause_Click},
+    {"CBpback", &Session::CBpback_Click}, {"CBpfwd", &Session::CBpfwd_Click},
+    {"CBinc5", &Session::CBinc5_Click},   {"CBdec5", &Session::CBdec5_Click},
+    {"CBinc1", &Session::CBinc1_Click},   {"CBdec1", &Session::CBdec1_Click},
+    {"CBinc2", &Session::CBinc2_Click},   {"CBdec2", &Session::CBdec2_Click},
+    {"CBinc3", &Session::CBinc3_Click},   {"CBdec3", &Session::CBdec3_Click},
+};
+
 QIcon programIcon() {
     loadIconResources();
     QIcon icon;
@@ -48,6 +62,8 @@ Form1::Form1(TimeOfDay& clock, Beeper& beeper, QWidget* parent)
     setTabOrder();
     elements_.bind(this);
     wireEvents();
+    for (const QString& name : unresolvedControlNames())
+        qCCritical(windowLog, "no control named %s", qPrintable(name));
 
     guarded("Form_Initialize", [this] { session_.Initialize(); });
     guarded("Form_Load", [this] { session_.Load(); });
@@ -94,19 +110,12 @@ void Form1::applyLayout() {
 }
 
 void Form1::wireEvents() {
-    const std::pair<const char*, void (Session::*)()> clicks[] = {
-        {"CBstend", &Session::CBstend_Click}, {"CBpause", &Session::CBpause_Click},
-        {"CBpback", &Session::CBpback_Click}, {"CBpfwd", &Session::CBpfwd_Click},
-        {"CBinc5", &Session::CBinc5_Click},   {"CBdec5", &Session::CBdec5_Click},
-        {"CBinc1", &Session::CBinc1_Click},   {"CBdec1", &Session::CBdec1_Click},
-        {"CBinc2", &Session::CBinc2_Click},   {"CBdec2", &Session::CBdec2_Click},
-        {"CBinc3", &Session::CBinc3_Click},   {"CBdec3", &Session::CBdec3_Click},
-    };
-    for (auto [name, handler] : clicks) {
-        auto* button = findChild<QPushButton*>(name);
-        connect(button, &QPushButton::clicked, this, [this, name, handler] {
-            const std::string label = std::string(name) + "_Click";
-            guarded(label.c_str(), [this, handler] { (session_.*handler)(); });
+    for (const Click& click : kClicks) {
+        auto* button = findChild<QPushButton*>(click.control);
+        if (!button) continue; // reported by the check of the names at start-up
+        connect(button, &QPushButton::clicked, this, [this, click] {
+            const std::string label = std::string(click.control) + "_Click";
+            guarded(label.c_str(), [this, click] { (session_.*click.handler)(); });
         });
     }
     // On the change of choice rather than on a click: keys and the accessible
@@ -115,6 +124,22 @@ void Form1::wireEvents() {
         if (!checked) return;
         guarded("RBmode_Click", [this, index] { session_.RBmode_Click(static_cast<i16>(index)); });
     });
+}
+
+QStringList Form1::unresolvedControlNames() const {
+    QStringList names;
+    auto need = [&](const char* name, QWidget* found) {
+        if (!found && !names.contains(name)) names << name;
+    };
+    for (int i = 0; i < kElementCount; ++i)
+        if (static_cast<Element>(i) != Element::Form1)
+            need(kElementNames[i], findChild<QWidget*>(kElementNames[i]));
+    for (const LayoutRow& row : computeLayout(outerWidthTwips(), 0).rows)
+        need(row.control, findChild<QWidget*>(row.control, Qt::FindDirectChildrenOnly));
+    for (const Click& click : kClicks)
+        need(click.control, findChild<QPushButton*>(click.control));
+    if (modeGroup_ == nullptr || modeGroup_->buttons().size() != 2) names << "RBmode";
+    return names;
 }
 
 template <class F> void Form1::guarded(const char* handler, F&& body) noexcept {

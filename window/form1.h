@@ -34,6 +34,10 @@ class Form1 : public QWidget {
     // the next beep is.
     void addActivityListener(SessionActivity* listener) { listeners_.push_back(listener); }
 
+    // The names in the window's tables (the engine's elements, the layout's
+    // rows, the clicks) that no control answers to; reported at start-up.
+    QStringList unresolvedControlNames() const;
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
 

@@ -10,8 +10,6 @@
 namespace bw {
 
 namespace {
-constexpr int kElementCount = static_cast<int>(Element::TBmint3) + 1;
-
 QColor toQColor(Colour c) {
     return c.isButtonFace() ? buttonFace() : QColor(c.red(), c.green(), c.blue());
 }

@@ -25,7 +25,7 @@ class QtElements : public WindowElements {
   private:
     QWidget* widget(Element e) const;
     const TwipsScale& scale_;
-    std::array<QWidget*, static_cast<int>(Element::TBmint3) + 1> widgets_{};
+    std::array<QWidget*, kElementCount> widgets_{};
 };
 
 } // namespace bw

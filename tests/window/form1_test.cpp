@@ -250,6 +250,14 @@ TEST(Form1, ProgressBarKeepsItsShareAcrossResizes) {
     }
 }
 
+TEST(Form1, EveryNameInTheTablesFindsItsControl) {
+    WindowRig rig(false);
+    EXPECT_TRUE(rig.form.unresolvedControlNames().isEmpty());
+    rig.get("CBpause")->setObjectName("CBpuase"); // typos in the design
+    rig.get("ProgBar")->setObjectName("Progbar");
+    EXPECT_EQ(rig.form.unresolvedControlNames().join(",").toStdString(), "ProgBar,CBpause");
+}
+
 TEST(Form1, AWideWindowRaisesNoError) {
     WindowRig rig;
     MessageLog capture;
