@@ -7,15 +7,17 @@ work_dir=$(mktemp -d)
 background_dirs+=("$work_dir")
 
 start_xvfb() {
-    local geometry=${1:-1600x1000x24} n
-    for n in $(seq $((200 + RANDOM % 300)) 999); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    Xvfb ":$n" -screen 0 "$geometry" -noreset -nolisten tcp >"$work_dir/xvfb.log" 2>&1 &
+    local geometry=${1:-1600x1000x24} n=
+    # Xvfb picks a free display itself and names it on the pipe once it takes
+    # connections; nothing to guess, nothing to poll.
+    rm -f "$work_dir/display"
+    mkfifo "$work_dir/display"
+    Xvfb -displayfd 3 -screen 0 "$geometry" -noreset -nolisten tcp \
+        3>"$work_dir/display" >"$work_dir/xvfb.log" 2>&1 &
     background_pids+=($!)
+    read -r -t 20 n <"$work_dir/display" || true
+    [ -n "$n" ] || { echo "Xvfb did not start"; cat "$work_dir/xvfb.log"; exit 1; }
     export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$work_dir/xvfb.log"; exit 1; }
     export XDG_RUNTIME_DIR="$work_dir/runtime"
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 }
