@@ -30,6 +30,9 @@ class ScreenSaverInhibitor : public QObject, public SessionActivity {
 
     void sessionRunningChanged(bool running) override;
     bool inhibiting() const { return held_.has_value(); }
+    // Whether a service is being asked now, and an answer may still change
+    // what is held.
+    bool asking() const { return pending_; }
     // The service name of the route that holds the inhibit, empty if none.
     QString heldBy() const;
 

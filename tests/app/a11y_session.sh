@@ -11,4 +11,8 @@ start_xvfb 1280x800x24
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work_dir/atspi.log" 2>&1 &
 background_pids+=($!)
-sleep 0.5
+for _ in $(seq 100); do
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+        >/dev/null 2>&1 && break
+    sleep 0.05
+done

@@ -12,8 +12,7 @@ QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark "$program" >"$work_dir/out.log"
 background_pids+=($!)
 wid=$(wait_window "Bellwarden coded by") || { echo "no window"; cat "$work_dir/out.log"; exit 1; }
 xdotool windowsize "$wid" 630 560
-sleep 0.8
-import -window "$wid" "$shot"
+shoot_until "$wid" "$shot" 462 80 "0,255,255" || { echo "ready band is not cyan"; exit 1; }
 
 brightness() { convert "$1" -crop "$2" -colorspace Gray -format "%[fx:int(255*mean)]" info:; }
 # Proof that the dark scheme is in effect: the face below the band is dark.

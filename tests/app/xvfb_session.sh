@@ -38,6 +38,17 @@ pixel() {
     convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
 }
 
+# Screenshots window $1 into $2 until the pixel at ($3, $4) is "$5" (r,g,b),
+# for five seconds at most: a paint is waited for, however long it takes.
+shoot_until() {
+    for _ in $(seq 50); do
+        import -window "$1" "$2"
+        [ "$(pixel "$2" "$3" "$4")" = "$5" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # The program's own messages in a log, but for the expected note that there is
 # no sound server here; Qt's log lines are not ours to judge.
 unexpected_messages() {

@@ -14,10 +14,8 @@ start_xvfb 2600x1400x24
 app_pid=$!
 background_pids+=($app_pid)
 wid=$(wait_window "Bellwarden coded by") || { echo "no window"; cat "$work_dir/out.log"; exit 1; }
-sleep 0.5
-import -window "$wid" "$shots/unit15-ready.png"
-band=$(pixel "$shots/unit15-ready.png" 462 80)
-[ "$band" = "0,255,255" ] || { echo "ready band is $band, not cyan"; exit 1; }
+shoot_until "$wid" "$shots/unit15-ready.png" 462 80 "0,255,255" ||
+    { echo "ready band is $(pixel "$shots/unit15-ready.png" 462 80), not cyan"; exit 1; }
 
 source_dir="$(dirname "$0")/../.."
 icons=$(xprop -len 100000000 -id "$wid" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u) || true
@@ -32,14 +30,15 @@ sleep 2.5
 import -window "$wid" "$shots/unit15-counting.png"
 kill -0 "$app_pid" || { echo "program ended"; exit 1; }
 
-# One screenshot per layout unit (no window manager here, so the outer width is the client width).
-for width in 640 900 1100 1400; do
+# One screenshot per layout unit (no window manager here, so the outer width is
+# the client width), each once the band reaches as far as that unit takes it.
+for width_unit in 640:20 900:25 1100:32 1400:40; do
+    width=${width_unit%:*} unit=${width_unit#*:}
     xdotool windowsize "$wid" "$width" 700
-    sleep 0.6
-    import -window "$wid" "$shots/width$width.png"
+    shot="$shots/width$width.png" x=$((462 * unit / 15)) y=$((80 * unit / 15))
+    shoot_until "$wid" "$shot" $x $y "0,255,255" ||
+        { echo "band at unit $unit is $(pixel "$shot" $x $y)"; exit 1; }
 done
-band=$(pixel "$shots/width1400.png" $((462 * 40 / 15)) $((80 * 40 / 15)))
-[ "$band" = "0,255,255" ] || { echo "band at unit 40 is $band"; exit 1; }
 
 unexpected_messages "$work_dir/out.log" && {
     echo "program wrote to stderr:"; cat "$work_dir/out.log"; exit 1; }

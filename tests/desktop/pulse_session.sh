@@ -26,13 +26,24 @@ kill_pulse() {
     wait "$pulse_pid" 2>/dev/null || true
 }
 
+# Waits until the server records for the parecord just started.
+wait_recording() {
+    for _ in $(seq 200); do
+        pactl list source-outputs 2>/dev/null | grep -q "application.process.id = \"$record_pid\"" &&
+            return 0
+        sleep 0.05
+    done
+    echo "the recording did not start"
+    return 1
+}
+
 # Records a sink's monitor ($2, the null sink's by default) as raw 48 kHz
 # mono s16le into $1.
 start_recording() {
     parecord --latency-msec=20 -d "${2:-test.monitor}" --raw --format=s16le --rate=48000 --channels=1 "$1" &
     background_pids+=($!)
     record_pid=$!
-    sleep 0.5
+    wait_recording
 }
 stop_recording() {
     kill -INT "$record_pid" 2>/dev/null || true
@@ -46,5 +57,5 @@ start_onsets() {
         > >(/usr/bin/python3 -u "$(dirname "${BASH_SOURCE[0]}")/onsets.py" >"$2") &
     background_pids+=($!)
     record_pid=$!
-    sleep 0.5
+    wait_recording
 }

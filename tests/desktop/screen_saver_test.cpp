@@ -136,7 +136,7 @@ TEST_F(Bus, ReleasedWhenTheProgramEndsOrTheSessionEndsBeforeTheReply) {
 TEST_F(Bus, AServiceThatComesLaterOrRestartsIsAskedAgain) {
     ScreenSaverInhibitor inhibitor;
     inhibitor.sessionRunningChanged(true);
-    QTest::qWait(100);
+    ASSERT_TRUE(waitFor([&] { return !inhibitor.asking(); }));
     EXPECT_FALSE(inhibitor.inhibiting());
 
     auto first = freedesktop(42); // appears after Start
@@ -191,7 +191,7 @@ TEST_F(Bus, AHungServiceIsPassedOverAndNoRouteIsAskedAfterTheEnd) {
     ASSERT_TRUE(waitFor([&] { return hung->calls.size() == 2; }));
     inhibitor.sessionRunningChanged(false);
     hung->answerHeld(false); // refused after the end: MATE must not be asked again
-    QTest::qWait(300);
+    ASSERT_TRUE(waitFor([&] { return !inhibitor.asking(); }));
     EXPECT_EQ(mate.calls, (QStringList{"Inhibit bellwarden -> 5", "UnInhibit 5"}));
 }
 
@@ -212,7 +212,7 @@ TEST(NoScreenSaver, CarriesOnSilently) {
     ScreenSaverInhibitor inhibitor;
     rig.form.addActivityListener(&inhibitor);
     rig.click("CBstend");
-    QTest::qWait(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !inhibitor.asking(); }, 3000));
     EXPECT_FALSE(inhibitor.inhibiting());
     rig.step(2);
     EXPECT_EQ(rig.readout(), "14:58");
