@@ -16,11 +16,15 @@ ON, QUIET_FRAMES = 1500, RATE // 5  # a stroke after at least 200 ms without one
 since_loud = QUIET_FRAMES
 fd = sys.stdin.fileno()
 pending = b""
+recording = False
 while True:
     data = os.read(fd, 1 << 20)  # all that has arrived, so the last sample is the newest
     arrived = time.monotonic_ns()
     if not data:
         break
+    if not recording:
+        recording = True
+        print("recording", flush=True)  # the first sound has come
     data = pending + data
     usable = len(data) - len(data) % 2
     pending = data[usable:]

@@ -26,14 +26,15 @@ kill_pulse() {
     wait "$pulse_pid" 2>/dev/null || true
 }
 
-# Waits until the server records for the parecord just started.
+# Waits until the recording just started gets sound, that is until test $@
+# holds: a sink's monitor passes nothing while the sink wakes from suspend,
+# for up to two seconds here, and a stroke played then is heard only after.
 wait_recording() {
-    for _ in $(seq 200); do
-        pactl list source-outputs 2>/dev/null | grep -q "application.process.id = \"$record_pid\"" &&
-            return 0
-        sleep 0.05
+    for _ in $(seq 100); do
+        "$@" && return 0
+        sleep 0.1
     done
-    echo "the recording did not start"
+    echo "the recording got no sound"
     return 1
 }
 
@@ -43,7 +44,7 @@ start_recording() {
     parecord --latency-msec=20 -d "${2:-test.monitor}" --raw --format=s16le --rate=48000 --channels=1 "$1" &
     background_pids+=($!)
     record_pid=$!
-    wait_recording
+    wait_recording test -s "$1"
 }
 stop_recording() {
     kill -INT "$record_pid" 2>/dev/null || true
@@ -57,5 +58,5 @@ start_onsets() {
         > >(/usr/bin/python3 -u "$(dirname "${BASH_SOURCE[0]}")/onsets.py" >"$2") &
     background_pids+=($!)
     record_pid=$!
-    wait_recording
+    wait_recording grep -q '^recording' "$2"
 }

@@ -285,7 +285,7 @@ TEST(Form1, AnErrorInAHandlerIsReportedOnceAndTheCountGoesOn) {
     rig.step();
     EXPECT_EQ(rig.readout(), "14:49");
     EXPECT_EQ(rig.get("ProgBar")->width(),
-              rig.form.scale().px(12 * unit + 3 * unit * st.progressShown) -
+              rig.form.scale().px(12 * unit + progBarWidth(unit, st.progressShown)) -
                   rig.form.scale().px(12 * unit));
 }
 

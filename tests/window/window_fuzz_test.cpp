@@ -37,7 +37,7 @@ void checkWindowAgrees(WindowRig& rig) {
         const TwipsScale& s = rig.form.scale();
         const int u = st.unit;
         ASSERT_EQ(rig.get("ProgBar")->width(),
-                  s.px(12 * u + 3 * u * st.progressShown) - s.px(12 * u));
+                  s.px(12 * u + progBarWidth(st.unit, st.progressShown)) - s.px(12 * u));
     }
     ASSERT_TRUE(st.unit == 15 || st.unit == 20 || st.unit == 25 || st.unit == 32 || st.unit == 40);
 }
