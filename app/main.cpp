@@ -4,16 +4,15 @@
 #include "bell_player.h"
 #include "form1.h"
 #include "screen_saver_inhibitor.h"
+#include "desktop_notice.h"
 #include "wall_clock.h"
+#include "window_log.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-Q_LOGGING_CATEGORY(appLog, "bellwarden")
-
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -32,7 +31,7 @@ bool hasDisplayOrPlatform(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!hasDisplayOrPlatform(argc, argv)) {
-        qCCritical(appLog, "no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is "
+        qCCritical(bw::windowLog, "no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is "
                            "set); start it from a desktop session.");
         return 1;
     }
@@ -43,7 +42,11 @@ int main(int argc, char** argv) {
     // entry, name and icon by it.
     QGuiApplication::setDesktopFileName("org.bellwarden.bellwarden");
     bw::WallClock clock;
-    bw::BellPlayer bell;
+    bw::DesktopNotice notice;
+    bw::BellPlayer bell(bw::makeBellOutput(), bw::BellPlayer::defaultSystemBeep(),
+                        [&notice](const QString& summary, const QString& body, bool urgent) {
+                            notice.show(summary, body, urgent);
+                        });
     bw::ScreenSaverInhibitor screenSaver;
     bw::Form1 window(clock, bell);
     window.addActivityListener(&bell);

@@ -6,7 +6,7 @@ Usage: bell_strokes.py REQUESTS ONSETS RECORDING LABEL
 import statistics
 import sys
 
-sys.path.insert(0, sys.argv[5] if len(sys.argv) > 5 else "tests/desktop")
+sys.path.insert(0, sys.argv[5] if len(sys.argv) > 5 else "tests/sound")
 from strokes import dropouts, strokes  # noqa: E402
 
 requests_file, onsets_file, recording, label = sys.argv[1:5]

@@ -18,7 +18,7 @@ bin=build-bench
 phase=${BENCH_SECONDS:-60}
 
 . tests/app/xvfb_session.sh
-. tests/desktop/pulse_session.sh
+. tests/sound/pulse_session.sh
 start_xvfb 1600x1000x24
 start_pulse # a sound server as on a desktop; the program opens its output only near a bell
 
@@ -79,7 +79,7 @@ echo "mapped: median $(median "${mapped[@]}") ms (${mapped[*]}); painted band se
 
 echo "== Bell: request to recorded sound, output opened 3 s before (private PulseAudio, null sink, idle suspend after 1 s)"
 parecord --latency-msec=10 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 \
-    | /usr/bin/python3 -u tests/desktop/onsets.py >"$work_dir/onsets.txt" &
+    | /usr/bin/python3 -u tests/sound/onsets.py >"$work_dir/onsets.txt" &
 recorder_pid=$!
 sleep 0.5
 QT_QPA_PLATFORM=offscreen "$bin/bench/bell_latency" latency 1 1 60 2>/dev/null >"$work_dir/requests.txt" &
@@ -147,7 +147,7 @@ stroke_run() {
     local label=$1 count=$2 dir="$work_dir/strokes-$RANDOM"
     mkdir "$dir"; mkfifo "$dir/commands"
     parecord --latency-msec=10 -d test.monitor --raw --format=s16le --rate=48000 --channels=1 \
-        | tee "$dir/rec.raw" | /usr/bin/python3 -u tests/desktop/onsets.py >"$dir/onsets" &
+        | tee "$dir/rec.raw" | /usr/bin/python3 -u tests/sound/onsets.py >"$dir/onsets" &
     local recorder=$!
     QT_QPA_PLATFORM=offscreen "$bin/bench/bell_probe_bench" - <"$dir/commands" >"$dir/requests" 2>/dev/null &
     local probe=$!

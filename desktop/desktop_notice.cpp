@@ -1,5 +1,7 @@
 #include "desktop_notice.h"
 
+#include "dbus_log.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -42,6 +44,7 @@ void DesktopNotice::send(const Notice& notice) {
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isValid()) shownId_ = reply.value();
+        else qCDebug(dbusLog) << "no notice shown:" << reply.error().message();
         w->deleteLater();
         awaitingId_ = false;
         if (next_) send(*std::exchange(next_, std::nullopt));

@@ -1,5 +1,7 @@
 #include "screen_saver_inhibitor.h"
 
+#include "dbus_log.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -124,6 +126,7 @@ void ScreenSaverInhibitor::tryRoute(size_t index) {
     pending_ = false;
     if (!wanted_) return;          // the session has ended: ask no further route
     if (index >= routes_.size()) { // nothing answers: carry on
+        qCDebug(dbusLog) << "no screen-saver service answers";
         if (askAgain_) inhibit();
         return;
     }
@@ -142,6 +145,7 @@ void ScreenSaverInhibitor::askOwner(size_t index, const QString& owner) {
         if (!cookie) return tryRoute(index + 1);
         pending_ = false;
         held_ = Held{index, owner, *cookie};
+        qCDebug(dbusLog) << "screen saver held off through" << routes_[index].service;
         if (!wanted_) release(); // the session ended while the call was on its way
     });
 }

@@ -5,10 +5,10 @@
 #include "controls.h"
 #include "fonts.h"
 #include "layout.h"
+#include "window_log.h"
 
 #include <QButtonGroup>
 #include <QIcon>
-#include <QLoggingCategory>
 #include <QPushButton>
 #include <QResizeEvent>
 
@@ -21,8 +21,6 @@ static void loadIconResources() {
 namespace bw {
 
 namespace {
-Q_LOGGING_CATEGORY(windowLog, "bellwarden")
-
 // Each command button and the session handler its click runs.
 struct Click {
     const char* control;

@@ -1,16 +1,13 @@
 #include "bell_player.h"
 
+#include "sound_log.h"
+
 #include <QApplication>
-#include <QLoggingCategory>
 
 namespace bw {
 
-namespace {
-Q_LOGGING_CATEGORY(bellLog, "bellwarden")
-} // namespace
-
-BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep)
-    : output_(std::move(output)), systemBeep_(std::move(systemBeep)) {
+BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep, Notice notice)
+    : notice_(std::move(notice)), output_(std::move(output)), systemBeep_(std::move(systemBeep)) {
     startCheck_.setSingleShot(true);
     startCheck_.setInterval(kStartCheckMs);
     QObject::connect(&startCheck_, &QTimer::timeout, &events_, [this] { checkAtStart(); });
@@ -35,8 +32,8 @@ BellPlayer::SystemBeep BellPlayer::defaultSystemBeep() {
 }
 
 void BellPlayer::tell(const QString& summary, const QString& body, bool urgent) {
-    qCWarning(bellLog).noquote() << body;
-    notice_.show(summary, body, urgent);
+    qCWarning(soundLog).noquote() << body;
+    if (notice_) notice_(summary, body, urgent);
 }
 
 void BellPlayer::tellFellBack() {

@@ -6,14 +6,14 @@
 // falls back to the system beep; the output keeps trying, so the next stroke
 // may be heard again. The chair is told when a session starts with no way to
 // sound the bell, when the bell falls back and when it is back, on stderr and
-// as a desktop notice.
+// through the notice given (the desktop's, in the program).
 
 #include "bell_output.h"
-#include "desktop_notice.h"
 #include "session_activity.h"
 #include "window_elements.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -23,8 +23,9 @@ namespace bw {
 class BellPlayer : public Beeper, public SessionActivity {
   public:
     using SystemBeep = std::function<void()>;
+    using Notice = std::function<void(const QString& summary, const QString& body, bool urgent)>;
     explicit BellPlayer(std::unique_ptr<BellOutput> output = makeBellOutput(),
-                        SystemBeep systemBeep = defaultSystemBeep());
+                        SystemBeep systemBeep = defaultSystemBeep(), Notice notice = {});
     ~BellPlayer() override;
 
     void beep() override;
@@ -49,7 +50,7 @@ class BellPlayer : public Beeper, public SessionActivity {
     void tellBack();
 
     QObject events_; // strokes lost on the output's thread are handled here
-    DesktopNotice notice_;
+    Notice notice_;
     QTimer startCheck_;
     std::unique_ptr<BellOutput> output_;
     SystemBeep systemBeep_;

@@ -3,6 +3,7 @@
 // server and no ALSA device reachable).
 
 #include "bell_player.h"
+#include "desktop_notice.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -44,6 +45,18 @@ struct SwitchableOutput : BellOutput {
     bool ring() override { return live; }
     bool playing() const override { return live; }
     std::string problem() const override { return "the sound server stopped taking sound"; }
+    std::string name() const override { return "switchable"; }
+};
+
+// The player as the program wires it: its notices go to the desktop.
+struct NoticedPlayer {
+    explicit NoticedPlayer(std::unique_ptr<BellOutput> output)
+        : player(std::move(output), [] {},
+                 [this](const QString& summary, const QString& body, bool urgent) {
+                     notice.show(summary, body, urgent);
+                 }) {}
+    DesktopNotice notice;
+    BellPlayer player;
 };
 
 } // namespace
@@ -51,7 +64,8 @@ struct SwitchableOutput : BellOutput {
 TEST(BellNotice, WithNoWayToSoundTheBellTheChairIsToldWithinTwoSecondsOfStart) {
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
     FakeNotifications service;
-    BellPlayer player(makeBellOutput(), [] {});
+    NoticedPlayer noticed(makeBellOutput());
+    BellPlayer& player = noticed.player;
     player.sessionRunningChanged(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !service.notices.isEmpty(); }, 2000));
     EXPECT_TRUE(service.notices[0].startsWith("0 The bell cannot be heard: no sound output ("))
@@ -65,7 +79,8 @@ TEST(BellNotice, AFallbackDuringASessionAndTheReturnAreToldEachOnceInOneNotice) 
     FakeNotifications service;
     auto* output = new SwitchableOutput;
     output->live = true;
-    BellPlayer player(std::unique_ptr<BellOutput>(output), [] {});
+    NoticedPlayer noticed{std::unique_ptr<BellOutput>(output)};
+    BellPlayer& player = noticed.player;
     player.sessionRunningChanged(true);
     player.beep();
     output->live = false;

@@ -19,6 +19,10 @@ class StrokeMixer {
     StrokeMixer(std::vector<std::int16_t> stroke, int sampleRate);
     void ring(Clock::time_point when = Clock::now());
     bool ringing() const { return !voiceStarts_.empty(); }
+    // Strokes rung and not yet handed out whole.
+    int voices() const { return static_cast<int>(voiceStarts_.size()); }
+    // Forgets them, as a device that stopped playing has.
+    void clear() { voiceStarts_.clear(); }
     // The next `frames` frames of sound, written to `out`.
     void next(std::int16_t* out, std::size_t frames);
 

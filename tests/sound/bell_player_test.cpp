@@ -18,6 +18,7 @@ struct ScriptedOutput : BellOutput {
     bool ring() override { return live && ++rung; }
     bool playing() const override { return live; }
     std::string problem() const override { return "Connection refused"; }
+    std::string name() const override { return "scripted"; }
 };
 
 struct Player {
@@ -39,10 +40,10 @@ TEST(BellPlayer, StrokesTheOutputCannotPlayUseTheSystemBeepAndTheOutputIsTriedAg
     EXPECT_EQ(p.systemBeeps, 3);
     EXPECT_EQ(p.output->rung, 1);
     EXPECT_EQ(p.output->readyAsked, (std::vector<bool>{true, true, true}));
-    EXPECT_EQ(err.text(), "bellwarden: no sound output (Connection refused); bells use the "
+    EXPECT_EQ(err.text(), "bellwarden.sound: no sound output (Connection refused); bells use the "
                           "system beep until it is back\n"
-                          "bellwarden: the sound output is back; bells ring again\n"
-                          "bellwarden: no sound output (Connection refused); bells use the "
+                          "bellwarden.sound: the sound output is back; bells ring again\n"
+                          "bellwarden.sound: no sound output (Connection refused); bells use the "
                           "system beep until it is back\n");
 }
 

@@ -1,0 +1,5 @@
+#include "window_log.h"
+
+namespace bw {
+Q_LOGGING_CATEGORY(windowLog, "bellwarden")
+} // namespace bw
