@@ -9,7 +9,8 @@ if [ -z "${background_sourced:-}" ]; then
     background_pids=()
     background_dirs=()
     stop_background() {
-        for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+        # CONT as well: a process a test stopped would never act on the TERM.
+        for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true; done
         for pid in "${background_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
         rm -rf "${background_dirs[@]}"
     }

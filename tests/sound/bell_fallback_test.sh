@@ -4,7 +4,10 @@
 #     to the system beep, without hanging;
 #  2. on a machine with plain ALSA (here ALSA's file plugin as the default
 #     device, read at the pace a card would play), every stroke is played
-#     there, one second apart.
+#     there, one second apart;
+#  3. each stroke starts within 100 ms of its request there; a device that
+#     stops taking sound just before a bell is told within that bell, and
+#     once it plays again the next bell is heard on time.
 set -euo pipefail
 probe=$1
 here=$(dirname "$0")
@@ -56,3 +59,42 @@ gaps = [b - a for a, b in zip(starts, starts[1:])]
 assert all(abs(g - 1.0) < 0.1 or g > 2.5 for g in gaps), f"strokes apart by {gaps}"
 PY
 echo "ALSA route ok"
+
+# 3. The same device, driven as a session would: delays, then a stall.
+rm -f "$dir/card.raw"
+/usr/bin/python3 "$here/paced_reader.py" "$dir/card" "$dir/card.raw" "$dir/onsets" &
+reader_pid=$!
+background_pids+=($reader_pid)
+mkfifo "$dir/commands"
+ALSA_CONFIG_PATH="$dir/file.conf" "$probe" - <"$dir/commands" >"$dir/requests" 2>"$dir/err" &
+probe_pid=$!
+background_pids+=($probe_pid)
+exec 3>"$dir/commands"
+say() { echo "$*" >&3; }
+lines() { wc -l <"$dir/requests"; }
+check() {
+    /usr/bin/python3 "$here/heard.py" "$dir/requests" "$1" "$dir/onsets" "$2" "$3" ||
+        { cat "$dir/requests" "$dir/err"; exit 1; }
+}
+say ready 5
+sleep 2
+for count in 1 2 3; do
+    at=$(lines); say ring "$count"; sleep $((count + 1))
+    check "$at" 100 "ALSA delay"
+done
+told() { grep -c "ALSA's default device stopped playing); bells use" "$dir/err" || true; }
+[ "$(told)" = 0 ] || { echo "a playing device was reported stopped"; cat "$dir/err"; exit 1; }
+touch "$dir/card.raw.hold"
+sleep 0.5
+say ring 2
+sleep 2.2
+[ "$(told)" = 1 ] || { echo "a device that stopped was not told within the bell"; cat "$dir/err"; exit 1; }
+sleep 1.3
+rm "$dir/card.raw.hold"
+sleep 1
+at=$(lines); say ring 1; sleep 1.5
+check "$at" 100 "ALSA playing again"
+say quit 0
+wait "$probe_pid"
+grep -q "the sound output is back" "$dir/err" || { echo "the return went untold"; cat "$dir/err"; exit 1; }
+echo "ALSA delay and stall ok"
