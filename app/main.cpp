@@ -44,9 +44,7 @@ int main(int argc, char** argv) {
     bw::WallClock clock;
     bw::DesktopNotice notice;
     bw::BellPlayer bell(bw::makeBellOutput(), bw::BellPlayer::defaultSystemBeep(),
-                        [&notice](const QString& summary, const QString& body, bool urgent) {
-                            notice.show(summary, body, urgent);
-                        });
+                        notice.handler());
     bw::ScreenSaverInhibitor screenSaver;
     bw::Form1 window(clock, bell);
     window.addActivityListener(&bell);

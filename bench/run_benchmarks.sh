@@ -4,8 +4,9 @@
 # a bare Qt label window measured side by side, peak RSS, start-up to the
 # first frame, step lag, the bell's delay and idle cost, the first stroke after
 # the sound server restarted, the strokes' delay and dropouts idle and beside
-# a mixed load, a stopped server to the chair's notice, step lag with no
-# server, and the engine's own costs. Takes about twelve minutes.
+# a mixed load, a stopped server to the chair's notice, the same through
+# plain ALSA with a device that stops, step lag with no server, and the
+# engine's own costs. Takes about sixteen minutes.
 # BENCH_SECONDS shortens the CPU phases, BENCH_STROKES (100) the stroke runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -192,6 +193,57 @@ PY
 done
 echo "quit 0" >&3; exec 3>&-
 wait "$probe_pid" || true
+
+# ALSA's default device as a card would take it: a file plugin into a FIFO
+# that tests/sound/paced_reader.py reads at 48 kHz, stamping each stroke as it
+# plays; no sound server. Prints the run's figures under the label $1 for $2
+# strokes; with $3 = stall, instead stops the reader as a stroke is rung
+# (3 runs) and prints the time to the chair's notice.
+alsa_run() {
+    local label=$1 count=$2 dir="$work_dir/alsa-$RANDOM"
+    mkdir "$dir"; mkfifo "$dir/card" "$dir/commands"
+    printf 'pcm.!default {\n type file\n slave.pcm { type null }\n file "%s"\n format "raw"\n}\n' \
+        "$dir/card" >"$dir/asound.conf"
+    /usr/bin/python3 tests/sound/paced_reader.py "$dir/card" "$dir/rec.raw" "$dir/onsets" &
+    local reader=$!
+    PULSE_SERVER=unix:/nonexistent ALSA_CONFIG_PATH="$dir/asound.conf" QT_QPA_PLATFORM=offscreen \
+        "$bin/bench/bell_probe_bench" - <"$dir/commands" >"$dir/requests" \
+        2> >(/usr/bin/python3 -u -c 'import sys, time
+for line in sys.stdin: print(time.monotonic_ns(), line, end="", flush=True)' >"$dir/err") &
+    local probe=$!
+    exec 4>"$dir/commands"
+    echo "ready 5" >&4; sleep 3
+    if [ "${3:-}" = stall ]; then
+        for run in 1 2 3; do
+            /usr/bin/python3 -c 'import time; print(time.monotonic_ns())' >"$dir/stalled-$run"
+            touch "$dir/rec.raw.hold"
+            echo "ring 1" >&4; sleep 2
+            rm "$dir/rec.raw.hold"; sleep 2
+            echo "ring 1" >&4; sleep 2 # heard again, so the next stall is told anew
+            /usr/bin/python3 - "$dir/stalled-$run" "$dir/err" "$run" <<'PY'
+import sys
+stalled = int(open(sys.argv[1]).read())
+told = [int(l.split()[0]) for l in open(sys.argv[2]) if "no sound output" in l and int(l.split()[0]) > stalled]
+print(f"run {sys.argv[3]}: device stalled to notice " + (f"{(told[0] - stalled) / 1e6:.0f} ms" if told else "never"))
+PY
+        done
+    else
+        echo "ring $count" >&4; sleep $((count + 2))
+    fi
+    echo "quit 0" >&4; exec 4>&-
+    wait "$probe" || true
+    wait "$reader" 2>/dev/null || true
+    [ "${3:-}" = stall ] || /usr/bin/python3 bench/bell_strokes.py "$dir/requests" "$dir/onsets" "$dir/rec.raw" "$label"
+}
+echo "== Bell through plain ALSA: delay and dropouts, idle and beside the mixed load"
+alsa_run "ALSA idle" "$strokes"
+stress-ng --cpu 4 --vm 2 --io 2 --timeout $((strokes + 10)) >/dev/null 2>&1 &
+stress_pid=$!; background_pids+=($stress_pid)
+sleep 2
+alsa_run "ALSA under load" "$strokes"
+kill "$stress_pid" 2>/dev/null || true; wait "$stress_pid" 2>/dev/null || true
+echo "== Bell through plain ALSA: the device stops taking sound as a stroke is rung, to the chair's notice (3 runs)"
+alsa_run "ALSA stall" 0 stall
 
 echo "== Step lag with no sound server reachable (real bell player, 1st bell a minute in)"
 PULSE_SERVER=unix:/nonexistent "$bin/bench/step_lag" 75 --bell 2>"$work_dir/nolag.err"

@@ -7,6 +7,7 @@
 //   see that a dead server never holds up a count step.
 
 #include "bell_player.h"
+#include "desktop_notice.h"
 #include "fakes.h"
 #include "form1.h"
 #include "wall_clock.h"
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
     const bool realBell = argc > 2 && std::string(argv[2]) == "--bell";
     WatchedClock clock;
     bw::test::CountingBeeper quiet;
-    bw::BellPlayer bell;
+    bw::DesktopNotice notice; // as the program has it
+    bw::BellPlayer bell(bw::makeBellOutput(), bw::BellPlayer::defaultSystemBeep(), notice.handler());
     bw::Form1 form(clock, realBell ? static_cast<bw::Beeper&>(bell) : quiet);
     if (realBell) form.addActivityListener(&bell);
     form.move(0, 420); // below the program under test, so it is painted

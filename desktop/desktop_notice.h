@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace bw {
@@ -15,6 +16,12 @@ class DesktopNotice : public QObject {
     DesktopNotice();
     // An urgent notice stays on screen until the user dismisses it.
     void show(const QString& summary, const QString& body, bool urgent);
+    // show(), for those who take a notice as a function.
+    std::function<void(const QString&, const QString&, bool)> handler() {
+        return [this](const QString& summary, const QString& body, bool urgent) {
+            show(summary, body, urgent);
+        };
+    }
 
   private:
     struct Notice {

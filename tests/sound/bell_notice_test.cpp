@@ -51,10 +51,7 @@ struct SwitchableOutput : BellOutput {
 // The player as the program wires it: its notices go to the desktop.
 struct NoticedPlayer {
     explicit NoticedPlayer(std::unique_ptr<BellOutput> output)
-        : player(std::move(output), [] {},
-                 [this](const QString& summary, const QString& body, bool urgent) {
-                     notice.show(summary, body, urgent);
-                 }) {}
+        : player(std::move(output), [] {}, notice.handler()) {}
     DesktopNotice notice;
     BellPlayer player;
 };
