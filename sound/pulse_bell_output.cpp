@@ -270,7 +270,6 @@ void PulseBellOutput::connect() {
     context_.reset(pa_context_new(api_, "Bellwarden"));
     if (!context_) return setProblem("the sound library could not make a connection");
     connectStarted_ = Clock::now();
-    qCDebug(soundLog) << "sound server: connecting";
     pa_context_set_state_callback(
         context_.get(),
         [](pa_context* c, void* p) {
