@@ -2,9 +2,9 @@
 // the event loop; closing the window ends the program.
 
 #include "bell_player.h"
+#include "desktop_notice.h"
 #include "form1.h"
 #include "screen_saver_inhibitor.h"
-#include "desktop_notice.h"
 #include "wall_clock.h"
 #include "window_log.h"
 
@@ -31,8 +31,9 @@ bool hasDisplayOrPlatform(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!hasDisplayOrPlatform(argc, argv)) {
-        qCCritical(bw::windowLog, "no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is "
-                           "set); start it from a desktop session.");
+        qCCritical(bw::windowLog,
+                   "no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is "
+                   "set); start it from a desktop session.");
         return 1;
     }
     QApplication app(argc, argv);

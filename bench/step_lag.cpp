@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
     WatchedClock clock;
     bw::test::CountingBeeper quiet;
     bw::DesktopNotice notice; // as the program has it
-    bw::BellPlayer bell(bw::makeBellOutput(), bw::BellPlayer::defaultSystemBeep(), notice.handler());
+    bw::BellPlayer bell(bw::makeBellOutput(), bw::BellPlayer::defaultSystemBeep(),
+                        notice.handler());
     bw::Form1 form(clock, realBell ? static_cast<bw::Beeper&>(bell) : quiet);
     if (realBell) form.addActivityListener(&bell);
     form.move(0, 420); // below the program under test, so it is painted

@@ -43,8 +43,10 @@ void DesktopNotice::send(const Notice& notice) {
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         const QDBusPendingReply<uint> reply = *w;
-        if (reply.isValid()) shownId_ = reply.value();
-        else qCDebug(dbusLog) << "no notice shown:" << reply.error().message();
+        if (reply.isValid())
+            shownId_ = reply.value();
+        else
+            qCDebug(dbusLog) << "no notice shown:" << reply.error().message();
         w->deleteLater();
         awaitingId_ = false;
         if (next_) send(*std::exchange(next_, std::nullopt));

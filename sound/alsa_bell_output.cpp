@@ -96,8 +96,9 @@ Pcm openDefault(AlsaShared& shared) {
     } else if (err == 0) {
         snd_pcm_uframes_t buffer = 0, period = 0;
         snd_pcm_get_params(pcm.get(), &buffer, &period);
-        qCDebug(soundLog) << "ALSA: default device open," << snd_pcm_type_name(snd_pcm_type(pcm.get()))
-                          << "with a buffer of" << buffer << "frames";
+        qCDebug(soundLog) << "ALSA: default device open,"
+                          << snd_pcm_type_name(snd_pcm_type(pcm.get())) << "with a buffer of"
+                          << buffer << "frames";
         return pcm;
     } else {
         setProblem(shared,
@@ -212,14 +213,16 @@ void watch(const std::shared_ptr<AlsaShared>& shared) {
             continue;
         }
         shared->changed.wait_for(lock, kWatchEvery);
-        if (!shared->feeding || shared->stalled || Clock::now() - shared->lastWritten < kStandsStill)
+        if (!shared->feeding || shared->stalled ||
+            Clock::now() - shared->lastWritten < kStandsStill)
             continue;
         shared->stalled = true;
         shared->problem = "ALSA's default device stopped playing";
         shared->playing = false;
         const int lost = dropStrokes(*shared);
         lock.unlock();
-        qCDebug(soundLog) << "ALSA: the default device stopped playing;" << lost << "stroke(s) lost";
+        qCDebug(soundLog) << "ALSA: the default device stopped playing;" << lost
+                          << "stroke(s) lost";
         shared->news->changed();
         shared->news->lost(lost);
         lock.lock();

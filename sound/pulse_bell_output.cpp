@@ -342,8 +342,7 @@ void PulseBellOutput::openStream() {
                 const pa_stream_state_t state = pa_stream_get_state(stream);
                 if (state == PA_STREAM_READY) self->streamReady();
                 if (state == PA_STREAM_FAILED) {
-                    self->setProblem(
-                        pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
+                    self->setProblem(pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
                     self->dropStream();
                 }
             });
@@ -374,8 +373,9 @@ void PulseBellOutput::openStream() {
     attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kRequestUs, &kSpec));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     // No sink named: the server places the stream on its default sink of now.
-    if (pa_stream_connect_playback(s, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
-                                   nullptr) < 0) {
+    const int connected =
+        pa_stream_connect_playback(s, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr);
+    if (connected < 0) {
         setProblem(pa_strerror(pa_context_errno(context_.get())));
         dropStream(); // opened again at the next check
     }
@@ -420,12 +420,11 @@ void PulseBellOutput::writeStroke(Clock::time_point asked) {
         return;
     }
     const auto now = Clock::now();
-    // Spaced from the stroke before as far as the requests were, at least.
-    const auto starts =
-        strokes_.empty() ? now : std::max(now, strokes_.back().ends + kMinQuiet);
+    // Never over the stroke before: a short quiet after its end, at least.
+    const auto starts = strokes_.empty() ? now : std::max(now, strokes_.back().ends + kMinQuiet);
     const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(starts - now);
-    const auto offset = static_cast<std::int64_t>(
-        pa_usec_to_bytes(static_cast<pa_usec_t>(wait.count()), &kSpec));
+    const auto offset =
+        static_cast<std::int64_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(wait.count()), &kSpec));
     // Until the server plays the stream (a suspended device still waking),
     // the stroke waits behind the silence queued, so it is heard whole.
     if (pa_stream_write(stream_.get(), stroke_.data(), stroke_.size() * sizeof(std::int16_t),
@@ -435,9 +434,10 @@ void PulseBellOutput::writeStroke(Clock::time_point asked) {
         return;
     }
     if (now - asked > kHeldUp)
-        qCDebug(soundLog) << "sound server: stroke written"
-                          << std::chrono::duration_cast<std::chrono::milliseconds>(now - asked).count()
-                          << "ms after it was rung";
+        qCDebug(soundLog)
+            << "sound server: stroke written"
+            << std::chrono::duration_cast<std::chrono::milliseconds>(now - asked).count()
+            << "ms after it was rung";
     strokes_.push_back({now, starts, starts + strokeLength_});
     ping(); // its answer confirms the server has the stroke
 }

@@ -51,7 +51,8 @@ struct SwitchableOutput : BellOutput {
 // The player as the program wires it: its notices go to the desktop.
 struct NoticedPlayer {
     explicit NoticedPlayer(std::unique_ptr<BellOutput> output)
-        : player(std::move(output), [] {}, notice.handler()) {}
+        : player(
+              std::move(output), [] {}, notice.handler()) {}
     DesktopNotice notice;
     BellPlayer player;
 };
