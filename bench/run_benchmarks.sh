@@ -184,12 +184,7 @@ os.kill(int(sys.argv[1]), signal.SIGSTOP); print(time.monotonic_ns())' "$pulse_p
     echo "ring 1" >&3; sleep 2
     kill -CONT "$pulse_pid"; sleep 4
     echo "ring 1" >&3; sleep 2 # heard again, so the next loss is told anew
-    /usr/bin/python3 - "$work_dir/frozen-$run" "$work_dir/freeze.err" "$run" <<'PY'
-import sys
-frozen = int(open(sys.argv[1]).read())
-told = [int(l.split()[0]) for l in open(sys.argv[2]) if "no sound output" in l and int(l.split()[0]) > frozen]
-print(f"run {sys.argv[3]}: " + (f"server stopped to notice {(told[0] - frozen) / 1e6:.0f} ms" if told else "no notice"))
-PY
+    /usr/bin/python3 bench/notice_delay.py "$work_dir/frozen-$run" "$work_dir/freeze.err" "run $run, server stopped"
 done
 echo "quit 0" >&3; exec 3>&-
 wait "$probe_pid" || true
@@ -220,12 +215,7 @@ for line in sys.stdin: print(time.monotonic_ns(), line, end="", flush=True)' >"$
             echo "ring 1" >&4; sleep 2
             rm "$dir/rec.raw.hold"; sleep 2
             echo "ring 1" >&4; sleep 2 # heard again, so the next stall is told anew
-            /usr/bin/python3 - "$dir/stalled-$run" "$dir/err" "$run" <<'PY'
-import sys
-stalled = int(open(sys.argv[1]).read())
-told = [int(l.split()[0]) for l in open(sys.argv[2]) if "no sound output" in l and int(l.split()[0]) > stalled]
-print(f"run {sys.argv[3]}: device stalled to notice " + (f"{(told[0] - stalled) / 1e6:.0f} ms" if told else "never"))
-PY
+            /usr/bin/python3 bench/notice_delay.py "$dir/stalled-$run" "$dir/err" "run $run, device stalled"
         done
     else
         echo "ring $count" >&4; sleep $((count + 2))

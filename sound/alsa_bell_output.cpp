@@ -31,7 +31,7 @@ namespace bw {
 namespace {
 constexpr int kRate = 48000;
 // The device's buffer: what is queued ahead of a stroke rung now.
-constexpr unsigned kBufferUs = 30'000;
+constexpr unsigned kBufferUs = 20'000;
 constexpr std::size_t kChunkFrames = kRate / 200; // 5 ms at a time
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
@@ -132,6 +132,7 @@ bool writeChunk(AlsaShared& shared, snd_pcm_t* pcm, const std::vector<std::int16
             snd_pcm_wait(pcm, 100); // the watcher judges how long this takes
             continue;
         }
+        if (written == -EPIPE) qCDebug(soundLog) << "ALSA: the device ran out of sound (underrun)";
         if (written < 0) written = snd_pcm_recover(pcm, int(written), 1);
         if (written < 0) {
             setProblem(shared, std::string("ALSA: ") + snd_strerror(int(written)));

@@ -16,7 +16,7 @@ import time
 F_SETPIPE_SZ = 1031
 RATE = 48000
 BYTES_PER_SECOND = RATE * 2
-STEP = BYTES_PER_SECOND // 50  # 20 ms
+STEP = BYTES_PER_SECOND // 100  # 10 ms
 ON, QUIET_FRAMES = 1500, RATE // 5  # a stroke after at least 200 ms without one
 
 # Shrunk before the writer opens it, or its first 64 KiB would stay queued.
