@@ -6,6 +6,8 @@
 // moment is refused, and one it took but then could not play is reported as
 // lost, so the caller can fall back for it either way.
 
+#include "audibility.h"
+
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -60,9 +62,12 @@ class BellOutput {
     virtual std::string problem() const = 0;
     // A short name for the log.
     virtual std::string name() const = 0;
+    // What keeps the output's sound from being heard, as last found while
+    // it played; nothing when it is heard or the output cannot tell.
+    virtual Inaudible inaudible() const { return {}; }
 
     // Set once, before the output is first used: strokes lost, from any
-    // thread, and (optionally) that playing() changed.
+    // thread, and (optionally) that playing() or inaudible() changed.
     void onStrokesLost(StrokesLost lost, OutputNews::Changed changed = nullptr) {
         news_->set(std::move(lost), std::move(changed));
     }

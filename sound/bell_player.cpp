@@ -3,6 +3,7 @@
 #include "sound_log.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace bw {
 
@@ -11,7 +12,7 @@ BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep
     startCheck_.setSingleShot(true);
     startCheck_.setInterval(kStartCheckMs);
     QObject::connect(&startCheck_, &QTimer::timeout, &events_, [this] { checkAtStart(); });
-    output_->onStrokesLost([this](int strokes) {
+    auto lost = [this](int strokes) {
         QMetaObject::invokeMethod(
             &events_,
             [this, strokes] {
@@ -19,7 +20,12 @@ BellPlayer::BellPlayer(std::unique_ptr<BellOutput> output, SystemBeep systemBeep
                     strokeLost();
             },
             Qt::QueuedConnection);
-    });
+    };
+    auto changed = [this] {
+        QMetaObject::invokeMethod(
+            &events_, [this] { checkAudible(); }, Qt::QueuedConnection);
+    };
+    output_->onStrokesLost(lost, changed);
 }
 
 // The output goes first, so no loss is reported to a player half gone.
@@ -27,24 +33,48 @@ BellPlayer::~BellPlayer() {
     output_.reset();
 }
 
+// The system beep is silent on most desktops (and does nothing at all under
+// Wayland), so the window also asks for attention, as desktop programs do.
 BellPlayer::SystemBeep BellPlayer::defaultSystemBeep() {
-    return [] { QApplication::beep(); };
+    return [] {
+        QApplication::beep();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible()) QApplication::alert(window);
+    };
 }
 
 void BellPlayer::tell(const QString& summary, const QString& body, bool urgent) {
-    qCWarning(soundLog).noquote() << body;
+    qCWarning(soundLog).noquote() << summary + ": " + body;
     if (notice_) notice_(summary, body, urgent);
 }
 
 void BellPlayer::tellFellBack() {
     tell("The bell cannot be heard",
-         QString("no sound output (%1); bells use the system beep until it is back")
+         QString("Check that a sound device is connected and not muted. (No sound output: %1.)")
              .arg(QString::fromStdString(output_->problem())),
          true);
 }
 
 void BellPlayer::tellBack() {
-    tell("The bell is heard again", "the sound output is back; bells ring again", false);
+    tell("The bell is heard again", "The sound output is back.", false);
+}
+
+// While a session runs and the output plays: the chair learns once that its
+// sound would not be heard, and once that it would be again.
+void BellPlayer::checkAudible() {
+    if (!running_ || starting_ || !output_->playing()) return;
+    const Inaudible now = output_->inaudible();
+    if (now.what == toldInaudible_) return;
+    if (now.what.empty()) {
+        tell("The bell can be heard again", "The sound output is no longer muted or silent.",
+             false);
+    } else {
+        QString what = QString::fromStdString(now.what);
+        what[0] = what[0].toUpper();
+        tell("The bell will not be heard",
+             QString("%1. %2").arg(what, QString::fromStdString(now.remedy)), true);
+    }
+    toldInaudible_ = now.what;
 }
 
 void BellPlayer::beep() {
@@ -63,7 +93,9 @@ void BellPlayer::strokeLost() {
 // A session starts: the outputs are opened at once, and shortly after the
 // chair learns whether the bell can be heard, not at the first bell.
 void BellPlayer::sessionRunningChanged(bool running) {
+    running_ = running;
     starting_ = running;
+    toldInaudible_.clear(); // each start tells anew
     if (!running) {
         startCheck_.stop();
         return applyReadiness();
@@ -80,6 +112,7 @@ void BellPlayer::checkAtStart() {
     else if (fellBack_)
         tellBack();
     fellBack_ = !plays;
+    checkAudible();
     applyReadiness();
 }
 

@@ -4,9 +4,12 @@
 // strokes have sounded, so that a sound server has woken its device in time.
 // A stroke the output cannot play, at that moment or once it found it lost,
 // falls back to the system beep; the output keeps trying, so the next stroke
-// may be heard again. The chair is told when a session starts with no way to
-// sound the bell, when the bell falls back and when it is back, on stderr and
-// through the notice given (the desktop's, in the program).
+// may be heard again; the window is marked as needing attention, since the
+// system beep is silent on most desktops. The chair is told, on stderr and
+// through the notice given (the desktop's, in the program): when a session
+// starts with no way to sound the bell, when the bell falls back and when it
+// is back; and when the output plays but would not be heard (muted, turned
+// down, no real device), at the start and whenever that changes.
 
 #include "bell_output.h"
 #include "session_activity.h"
@@ -48,6 +51,7 @@ class BellPlayer : public Beeper, public SessionActivity {
     void tell(const QString& summary, const QString& body, bool urgent);
     void tellFellBack();
     void tellBack();
+    void checkAudible();
 
     QObject events_; // strokes lost on the output's thread are handled here
     Notice notice_;
@@ -55,7 +59,9 @@ class BellPlayer : public Beeper, public SessionActivity {
     std::unique_ptr<BellOutput> output_;
     SystemBeep systemBeep_;
     bool fellBack_ = false;
-    bool starting_ = false; // kept ready until the check after a start
+    bool running_ = false;
+    bool starting_ = false;     // kept ready until the check after a start
+    std::string toldInaudible_; // what the chair was last told keeps the bell unheard
     int nextBeep_ = -1;
 };
 

@@ -13,12 +13,7 @@ BellRoutes::BellRoutes(std::vector<std::unique_ptr<BellOutput>> routes)
         };
         auto changed = [this] {
             QMetaObject::invokeMethod(
-                &events_,
-                [this] {
-                    readyRoutes();
-                    logPlayingRoute();
-                },
-                Qt::QueuedConnection);
+                &events_, [this] { routeChanged(); }, Qt::QueuedConnection);
         };
         routes_[i]->onStrokesLost(lost, changed);
     }
@@ -59,6 +54,12 @@ std::string BellRoutes::problem() const {
     return why;
 }
 
+Inaudible BellRoutes::inaudible() const {
+    for (const auto& route : routes_)
+        if (route->playing()) return route->inaudible();
+    return {};
+}
+
 std::string BellRoutes::name() const {
     for (const auto& route : routes_)
         if (route->playing()) return route->name();
@@ -80,10 +81,12 @@ void BellRoutes::handOn(std::size_t next, int strokes) {
     reportLost(unplayed);
 }
 
-void BellRoutes::logPlayingRoute() {
+void BellRoutes::routeChanged() {
+    readyRoutes();
     const std::string now = playing() ? name() : "no route (" + problem() + ")";
     if (now != lastLogged_) qCDebug(soundLog) << "the bell plays through" << now.c_str();
     lastLogged_ = now;
+    reportChanged();
 }
 
 std::unique_ptr<BellOutput> makeBellOutput() {

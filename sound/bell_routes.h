@@ -26,12 +26,13 @@ class BellRoutes final : public BellOutput {
     bool playing() const override;
     std::string problem() const override;
     std::string name() const override;
+    Inaudible inaudible() const override;
 
   private:
     bool ringFrom(std::size_t first);
     void readyRoutes();
     void handOn(std::size_t next, int strokes);
-    void logPlayingRoute();
+    void routeChanged();
 
     QObject events_; // the routes' news is handled here
     std::vector<std::unique_ptr<BellOutput>> routes_;

@@ -74,6 +74,7 @@ class PulseBellOutput final : public BellOutput {
     bool playing() const override { return streaming_; }
     std::string problem() const override;
     std::string name() const override { return "the sound server"; }
+    Inaudible inaudible() const override;
 
   private:
     // Everything below runs on the output's own thread.
@@ -90,6 +91,9 @@ class PulseBellOutput final : public BellOutput {
     void writeStroke(Clock::time_point asked);
     void feedSilence(std::size_t bytes);
     void followDefaultSink(const char* defaultSink);
+    void serverChanged(pa_subscription_event_type_t event);
+    void checkLevel();
+    void levelKnown();
     bool strokesSounding() const;
     void setProblem(const std::string& why);
     void setStreaming(bool streaming);
@@ -131,8 +135,10 @@ class PulseBellOutput final : public BellOutput {
     std::vector<Clock::time_point> rung_; // strokes asked for, not yet written
     std::atomic<bool> quit_{false};
     std::atomic<bool> streaming_{false};
+    OutputLevel level_; // of the stream's sink, as last answered
     mutable std::mutex problemMutex_;
     std::string problem_ = "not connected yet";
+    Inaudible inaudible_;
     std::thread thread_;
 };
 
@@ -278,7 +284,12 @@ void PulseBellOutput::connect() {
                 const pa_context_state_t state = pa_context_get_state(c);
                 if (state == PA_CONTEXT_READY) {
                     qCDebug(soundLog) << "sound server: connected to" << pa_context_get_server(c);
-                    letGo(pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr));
+                    letGo(pa_context_subscribe(
+                        c,
+                        static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
+                                                            PA_SUBSCRIPTION_MASK_SINK |
+                                                            PA_SUBSCRIPTION_MASK_SINK_INPUT),
+                        nullptr, nullptr));
                     self->openStream();
                 } else if (state == PA_CONTEXT_FAILED) {
                     self->setProblem(std::string("no sound server can be reached: ") +
@@ -288,20 +299,12 @@ void PulseBellOutput::connect() {
             });
         },
         this);
-    // The default sink may change: a device plugged in, or the user's choice.
+    // The default sink may change (a device plugged in, or the user's
+    // choice), and so may the mute and volume of the sink or the stream.
     pa_context_set_subscribe_callback(
         context_.get(),
-        [](pa_context* c, pa_subscription_event_type_t, uint32_t, void* p) {
-            letGo(pa_context_get_server_info(
-                c,
-                [](pa_context*, const pa_server_info* info, void* self) {
-                    guarded([&] {
-                        if (info)
-                            static_cast<PulseBellOutput*>(self)->followDefaultSink(
-                                info->default_sink_name);
-                    });
-                },
-                p));
+        [](pa_context*, pa_subscription_event_type_t event, uint32_t, void* p) {
+            guarded([&] { static_cast<PulseBellOutput*>(p)->serverChanged(event); });
         },
         this);
     // No autospawn: a desktop starts its own server, and a stray one would not
@@ -389,6 +392,7 @@ void PulseBellOutput::streamReady() {
     setProblem("");
     setStreaming(true);
     scheduleWatch(kPingEvery);
+    checkLevel();
 }
 
 // Strokes the server had not confirmed, or had not begun to play while its
@@ -513,6 +517,68 @@ void PulseBellOutput::answered(pa_stream* stream) {
     if (!timing || timing->read_index_corrupt) return;
     if (timing->read_index > readIndex_) lastMoved_ = lastAnswered_;
     readIndex_ = timing->read_index;
+}
+
+void PulseBellOutput::serverChanged(pa_subscription_event_type_t event) {
+    const auto facility = event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    if (facility != PA_SUBSCRIPTION_EVENT_SERVER) return checkLevel();
+    letGo(pa_context_get_server_info(
+        context_.get(),
+        [](pa_context*, const pa_server_info* info, void* self) {
+            guarded([&] {
+                if (info)
+                    static_cast<PulseBellOutput*>(self)->followDefaultSink(info->default_sink_name);
+            });
+        },
+        this));
+}
+
+// Asks for the mute and volume of the stream's sink and of the stream; the
+// server answers in order, so the stream's answer completes the picture.
+void PulseBellOutput::checkLevel() {
+    if (!stream_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) return;
+    letGo(pa_context_get_sink_info_by_index(
+        context_.get(), pa_stream_get_device_index(stream_.get()),
+        [](pa_context*, const pa_sink_info* info, int, void* p) {
+            if (!info) return;
+            guarded([&] {
+                OutputLevel& level = static_cast<PulseBellOutput*>(p)->level_;
+                level.sinkName = info->name ? info->name : "";
+                level.sinkDescription = info->description ? info->description : level.sinkName;
+                level.sinkMuted = info->mute != 0;
+                level.sinkVolume = double(pa_cvolume_max(&info->volume)) / PA_VOLUME_NORM;
+            });
+        },
+        this));
+    letGo(pa_context_get_sink_input_info(
+        context_.get(), pa_stream_get_index(stream_.get()),
+        [](pa_context*, const pa_sink_input_info* info, int, void* p) {
+            if (!info) return;
+            guarded([&] {
+                auto* self = static_cast<PulseBellOutput*>(p);
+                self->level_.streamMuted = info->mute != 0;
+                self->level_.streamVolume = double(pa_cvolume_max(&info->volume)) / PA_VOLUME_NORM;
+                self->levelKnown();
+            });
+        },
+        this));
+}
+
+void PulseBellOutput::levelKnown() {
+    Inaudible now = bw::inaudible(level_);
+    {
+        std::lock_guard lock(problemMutex_);
+        if (now.what == inaudible_.what) return;
+        inaudible_ = now;
+    }
+    qCDebug(soundLog) << "sound server: playing on" << level_.sinkName.c_str()
+                      << (now.what.empty() ? "(heard)" : now.what.c_str());
+    reportChanged();
+}
+
+Inaudible PulseBellOutput::inaudible() const {
+    std::lock_guard lock(problemMutex_);
+    return inaudible_;
 }
 
 void PulseBellOutput::followDefaultSink(const char* defaultSink) {

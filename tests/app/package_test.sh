@@ -29,9 +29,9 @@ done
 contents=$(dpkg-deb --contents "$deb")
 for f in ./usr/bin/bellwarden ./usr/share/applications/org.bellwarden.bellwarden.desktop \
          ./usr/share/metainfo/org.bellwarden.bellwarden.metainfo.xml \
-         ./usr/share/icons/hicolor/scalable/apps/bellwarden.svg \
-         ./usr/share/icons/hicolor/16x16/apps/bellwarden.png \
-         ./usr/share/icons/hicolor/256x256/apps/bellwarden.png \
+         ./usr/share/icons/hicolor/scalable/apps/org.bellwarden.bellwarden.svg \
+         ./usr/share/icons/hicolor/16x16/apps/org.bellwarden.bellwarden.png \
+         ./usr/share/icons/hicolor/256x256/apps/org.bellwarden.bellwarden.png \
          ./usr/share/doc/bellwarden/copyright ./usr/share/doc/bellwarden/changelog.gz \
          ./usr/share/man/man1/bellwarden.1.gz; do
     echo "$contents" | grep -q " $f\$" || { echo "missing $f"; exit 1; }

@@ -24,7 +24,7 @@ ALSA_CONFIG_PATH="$dir/none.conf" timeout 30 "$probe" --silence 0.2 1,2 >"$dir/o
 elapsed=$(( $(date +%s) - start ))
 cat "$dir/err"
 grep -q "system-beep 1" "$dir/out" || { echo "did not fall back"; exit 1; }
-[ "$(grep -c 'bells use the system beep' "$dir/err")" = 1 ] || { echo "fallback not reported exactly once"; exit 1; }
+[ "$(grep -c 'The bell cannot be heard' "$dir/err")" = 1 ] || { echo "fallback not reported exactly once"; exit 1; }
 [ "$(grep -c '^request' "$dir/out")" = 3 ] || { echo "requests lost"; exit 1; }
 [ "$elapsed" -le 12 ] || { echo "took ${elapsed}s"; exit 1; }
 echo "fallback ok"
@@ -82,7 +82,7 @@ for count in 1 2 3; do
     at=$(lines); say ring "$count"; sleep $((count + 1))
     check "$at" 100 "ALSA delay"
 done
-told() { grep -c "ALSA's default device stopped playing); bells use" "$dir/err" || true; }
+told() { grep -c "ALSA's default device stopped playing.)" "$dir/err" || true; }
 [ "$(told)" = 0 ] || { echo "a playing device was reported stopped"; cat "$dir/err"; exit 1; }
 touch "$dir/card.raw.hold"
 sleep 0.5
@@ -96,5 +96,5 @@ at=$(lines); say ring 1; sleep 1.5
 check "$at" 100 "ALSA playing again"
 say quit 0
 wait "$probe_pid"
-grep -q "the sound output is back" "$dir/err" || { echo "the return went untold"; cat "$dir/err"; exit 1; }
+grep -q "The bell is heard again" "$dir/err" || { echo "the return went untold"; cat "$dir/err"; exit 1; }
 echo "ALSA delay and stall ok"

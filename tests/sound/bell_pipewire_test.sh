@@ -39,7 +39,7 @@ background_pids+=($probe_pid)
 exec 3>"$dir/commands"
 say() { echo "$*" >&3; }
 fail() { echo "$1"; cat "$dir/requests" "$dir/stderr"; exit 1; }
-told() { grep -c "no sound output (the sound server stopped" "$dir/stderr" || true; }
+told() { grep -c "No sound output: the sound server stopped" "$dir/stderr" || true; }
 
 say ready 5
 sleep 3
@@ -59,6 +59,6 @@ sleep 1.5
 say quit 0
 wait "$probe_pid"
 [ "$(tail -n 1 "$dir/requests" | awk '{print $5}')" = sound ] || fail "the bell did not play again"
-grep -q "the sound output is back" "$dir/stderr" || fail "the return went untold"
+grep -q "The bell is heard again" "$dir/stderr" || fail "the return went untold"
 cat "$dir/stderr"
 echo "PipeWire stall ok"

@@ -3,7 +3,8 @@
 //     as a session starts, waits, then rings groups of strokes one second apart.
 //   bell_probe -: reads commands from standard input, one a line:
 //     "ready STEPS" tells the player how far off the next beep is,
-//     "ring COUNT" rings COUNT strokes a second apart, "quit" ends.
+//     "ring COUNT" rings COUNT strokes a second apart, "session 1" and
+//     "session 0" start and end a session, "quit" ends.
 // Prints one line per request with its steady-clock time in milliseconds and
 // whether it went to the sound output or the system beep.
 
@@ -15,7 +16,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <iostream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -55,17 +56,28 @@ int scripted(QApplication& app, bw::BellPlayer& bell, double silence, const QStr
     return QApplication::exec();
 }
 
+// Commands are read from the pipe as they come, whole lines at a time, so
+// that none waits unseen in a buffer and none blocks the event loop.
 int commanded(QApplication& app, bw::BellPlayer& bell) {
     int group = 0;
+    std::string pending;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
-        do {
+        char chunk[256];
+        const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (got <= 0) return QApplication::quit();
+        pending.append(chunk, static_cast<std::size_t>(got));
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;
+             pending.erase(0, end + 1)) {
+            std::istringstream line(pending.substr(0, end));
             std::string command;
             int value = 0;
-            if (!(std::cin >> command >> value) || command == "quit") return QApplication::quit();
+            line >> command >> value;
+            if (command == "quit") return QApplication::quit();
             if (command == "ready") bell.nextBeepIn(value);
             if (command == "ring") ringLater(bell, 0, group++, value);
-        } while (std::cin.rdbuf()->in_avail() > 0);
+            if (command == "session") bell.sessionRunningChanged(value != 0);
+        }
     });
     return QApplication::exec();
 }
