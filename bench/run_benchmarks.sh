@@ -162,13 +162,17 @@ stroke_run() {
     /usr/bin/python3 bench/bell_strokes.py "$dir/requests" "$dir/onsets" "$dir/rec.raw" "$label"
 }
 strokes=${BENCH_STROKES:-100}
+# Runs `$1 LABEL COUNT` idle, then beside the mixed load; $2 starts the labels.
+idle_then_loaded() {
+    "$1" "${2}idle" "$strokes"
+    stress-ng --cpu 4 --vm 2 --io 2 --timeout $((strokes + 10)) >/dev/null 2>&1 &
+    stress_pid=$!; background_pids+=($stress_pid)
+    sleep 2
+    "$1" "${2}under load" "$strokes"
+    kill "$stress_pid" 2>/dev/null || true; wait "$stress_pid" 2>/dev/null || true
+}
 echo "== Bell strokes: delay and dropouts, idle and beside a mixed load (stress-ng --cpu 4 --vm 2 --io 2)"
-stroke_run "idle" "$strokes"
-stress-ng --cpu 4 --vm 2 --io 2 --timeout $((strokes + 10)) >/dev/null 2>&1 &
-stress_pid=$!; background_pids+=($stress_pid)
-sleep 2
-stroke_run "under load" "$strokes"
-kill "$stress_pid" 2>/dev/null || true; wait "$stress_pid" 2>/dev/null || true
+idle_then_loaded stroke_run ""
 
 echo "== Bell: a sound server stopped (SIGSTOP) as a stroke is rung, to the chair's notice (3 runs)"
 mkfifo "$work_dir/freeze-commands"
@@ -226,12 +230,7 @@ for line in sys.stdin: print(time.monotonic_ns(), line, end="", flush=True)' >"$
     [ "${3:-}" = stall ] || /usr/bin/python3 bench/bell_strokes.py "$dir/requests" "$dir/onsets" "$dir/rec.raw" "$label"
 }
 echo "== Bell through plain ALSA: delay and dropouts, idle and beside the mixed load"
-alsa_run "ALSA idle" "$strokes"
-stress-ng --cpu 4 --vm 2 --io 2 --timeout $((strokes + 10)) >/dev/null 2>&1 &
-stress_pid=$!; background_pids+=($stress_pid)
-sleep 2
-alsa_run "ALSA under load" "$strokes"
-kill "$stress_pid" 2>/dev/null || true; wait "$stress_pid" 2>/dev/null || true
+idle_then_loaded alsa_run "ALSA "
 echo "== Bell through plain ALSA: the device stops taking sound as a stroke is rung, to the chair's notice (3 runs)"
 alsa_run "ALSA stall" 0 stall
 
