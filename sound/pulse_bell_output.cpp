@@ -194,7 +194,7 @@ void PulseBellOutput::setStreaming(bool streaming) {
 }
 
 // A callback from C must not let an exception through: it is logged, and the
-// connection starts again from scratch at the next check.
+// supervisor's next check carries on from whatever state it left.
 template <typename Body> void PulseBellOutput::guarded(Body&& body) {
     try {
         body();
