@@ -86,7 +86,7 @@ class PulseBellOutput final : public BellOutput {
     void disconnect();
     void reconnect(const std::string& why);
     void openStream();
-    void dropStream(bool heard = false);
+    void dropStream();
     void streamReady();
     void writeStroke(Clock::time_point asked);
     void feedSilence(std::size_t bytes);
@@ -397,14 +397,13 @@ void PulseBellOutput::streamReady() {
 
 // Strokes the server had not confirmed, or had not begun to play while its
 // position still moved, when the stream went away are reported lost: nothing
-// taken is dropped silently. `heard`: the server played up to now.
-void PulseBellOutput::dropStream(bool heard) {
+// taken is dropped silently.
+void PulseBellOutput::dropStream() {
     setStreaming(false);
     if (watcher_) api_->time_free(watcher_);
     watcher_ = nullptr;
-    const auto playedUpTo = heard ? Clock::now() : lastMoved_;
     for (const Stroke& s : strokes_)
-        if (!started_ || s.written > lastAnswered_ || s.starts > playedUpTo) ++lost_;
+        if (!started_ || s.written > lastAnswered_ || s.starts > lastMoved_) ++lost_;
     started_ = false;
     strokes_.clear();
     pings_.clear();
