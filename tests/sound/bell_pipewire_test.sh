@@ -27,7 +27,10 @@ background_pids+=($!)
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl load-module module-null-sink sink_name=test >/dev/null
 for _ in $(seq 50); do pactl set-default-sink test 2>/dev/null && break; sleep 0.1; done
-pactl info | grep -q "Default Sink: test" || { echo "PipeWire did not come up"; cat "$dir"/*.log; exit 1; }
+# A PipeWire that cannot run headless here is the machine's, not the bell's:
+# reported as skipped, with its logs.
+pactl info | grep -q "Default Sink: test" ||
+    { echo "skipped: PipeWire did not come up headless here"; cat "$dir"/*.log; exit 77; }
 
 # ALSA's default leads to the same server, as on a PipeWire desktop.
 printf 'pcm.!default { type pulse }\n' >"$dir/alsa.conf"
