@@ -78,6 +78,8 @@ void BellPlayer::checkAudible() {
 }
 
 void BellPlayer::beep() {
+    // Stamped by the log's own clock, so a recording can be held against it.
+    qCDebug(soundLog) << "stroke rung";
     if (!output_->ring()) return strokeLost();
     if (fellBack_) tellBack();
     fellBack_ = false;
