@@ -58,6 +58,9 @@ class BellOutput {
     virtual bool ring() = 0;
     // Whether ring() would take a stroke now.
     virtual bool playing() const = 0;
+    // Playing, but silent or still for a moment: the strokes it takes may
+    // sound late or not at all, so the next route is readied.
+    virtual bool faltering() const { return false; }
     // Why the output is not playing, for the user.
     virtual std::string problem() const = 0;
     // A short name for the log.
@@ -67,7 +70,8 @@ class BellOutput {
     virtual Inaudible inaudible() const { return {}; }
 
     // Set once, before the output is first used: strokes lost, from any
-    // thread, and (optionally) that playing() or inaudible() changed.
+    // thread, and (optionally) that playing(), faltering() or inaudible()
+    // changed.
     void onStrokesLost(StrokesLost lost, OutputNews::Changed changed = nullptr) {
         news_->set(std::move(lost), std::move(changed));
     }

@@ -35,7 +35,7 @@ void BellRoutes::readyRoutes() {
     bool earlierPlays = false;
     for (auto& route : routes_) {
         route->keepReady(wanted_ && !earlierPlays);
-        earlierPlays = earlierPlays || route->playing();
+        earlierPlays = earlierPlays || (route->playing() && !route->faltering());
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The one owner of the bell's outputs. The routes are tried in order: the
 // first that plays takes a stroke. A later route is kept ready only while
-// every route before it is not playing, so a working sound server is the only
-// output open; it is readied the moment an earlier one stops playing. A
+// every route before it is not playing or faltering, so a working sound
+// server is the only output open; it is readied the moment an earlier one
+// stops playing or falters. A
 // stroke an earlier route lost is handed on to the next.
 //
 // Everything here runs on the thread that made the owner: the routes' news

@@ -6,12 +6,6 @@
 
 namespace bw {
 
-namespace {
-// Quiet left between two strokes however late the second one is asked for,
-// so that they are heard as two.
-constexpr double kMinQuietSeconds = 0.2;
-} // namespace
-
 StrokeMixer::StrokeMixer(std::vector<std::int16_t> stroke, int sampleRate)
     : stroke_(std::move(stroke)), rate_(static_cast<std::uint64_t>(sampleRate)) {}
 
@@ -19,7 +13,8 @@ std::uint64_t StrokeMixer::earliestStart(Clock::time_point when) const {
     const bool recent = rungBefore_ && produced_ < lastStart_ + 2 * rate_;
     if (!recent) return produced_;
     const double gap = std::chrono::duration<double>(when - lastRing_).count();
-    const double shortest = double(stroke_.size()) / double(rate_) + kMinQuietSeconds;
+    const double shortest = double(stroke_.size()) / double(rate_) +
+                            std::chrono::duration<double>(kQuietBetweenStrokes).count();
     const double spacing = std::clamp(gap, shortest, std::max(shortest, 1.0));
     return std::max(produced_, lastStart_ + static_cast<std::uint64_t>(spacing * double(rate_)));
 }
