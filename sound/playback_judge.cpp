@@ -61,14 +61,16 @@ PlaybackJudge::Verdict PlaybackJudge::check(TimePoint now, TimePoint due) {
     }
     if (!started_) return now - readySince_ > kStartWithin ? Verdict::NeverStarts : Verdict::Plays;
     const auto unanswered = pings_.empty() ? Clock::duration{} : since(pings_.front(), now);
+    // A server that does not answer gives no position to judge.
+    if (unanswered > kDoubtAfter)
+        return unanswered > kGiveUpAfter ? Verdict::NotAnswering : Verdict::Faltering;
     const auto still = since(lastMoved_, now);
-    if (unanswered > kGiveUpAfter) return Verdict::NotAnswering;
     if (still > kGiveUpAfter) return Verdict::Stopped;
     // A stroke is kept while it is unconfirmed or may still space the next one.
     while (!strokes_.empty() && strokes_.front().ends + kQuietBetweenStrokes < now &&
            strokes_.front().written <= lastAnswered_)
         strokes_.pop_front();
-    return unanswered > kDoubtAfter || still > kDoubtAfter ? Verdict::Faltering : Verdict::Plays;
+    return still > kDoubtAfter ? Verdict::Faltering : Verdict::Plays;
 }
 
 } // namespace bw
