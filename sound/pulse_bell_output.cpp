@@ -44,6 +44,7 @@ class PulseBellOutput final : public BellOutput {
     void reconnect(const std::string& why);
     void close();
     void streamReady();
+    void playingChanged(bool playing);
     void serverChanged(pa_subscription_event_type_t event);
     void followDefaultSink(const std::string& defaultSink);
     void setProblem(const std::string& why);
@@ -63,11 +64,7 @@ class PulseBellOutput final : public BellOutput {
          .serverChanged = [this](pa_subscription_event_type_t e) { serverChanged(e); }}};
     PulseStream stream_{loop_.api(),
                         {.ready = [this] { streamReady(); },
-                         .playingChanged =
-                             [this](bool playing) {
-                                 if (playing) setProblem("");
-                                 setFlag(playing_, playing);
-                             },
+                         .playingChanged = [this](bool playing) { playingChanged(playing); },
                          .falteringChanged = [this](bool f) { setFlag(faltering_, f); },
                          .failed = [this](const std::string& why) { setProblem(why); },
                          .stopped = [this](const std::string& why) { reconnect(why); },
@@ -179,7 +176,16 @@ void PulseBellOutput::reconnect(const std::string& why) {
 void PulseBellOutput::streamReady() {
     defaultMoved_ = false;
     setProblem("the sound server has not started the stream");
-    level_.ask(connection_.context(), stream_.get());
+}
+
+// The level is judged once the stream plays: a new stream's volume may read
+// 0 % until the server has set it.
+void PulseBellOutput::playingChanged(bool playing) {
+    if (playing) {
+        setProblem("");
+        level_.ask(connection_.context(), stream_.get());
+    }
+    setFlag(playing_, playing);
 }
 
 void PulseBellOutput::serverChanged(pa_subscription_event_type_t event) {

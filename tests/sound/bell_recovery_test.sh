@@ -8,7 +8,8 @@
 #  4. the default sink changes between two bells: the next is heard there;
 #  5. a resume right at a bell after a long pause within its lead-in;
 #  6. the program itself is held up in the middle of a stroke;
-#  7. the server stops taking sound just before a bell.
+#  7. the server stops taking sound just before a bell;
+#  8. the server stops for a moment only, as a bell is rung.
 set -euo pipefail
 probe=$1
 here=$(dirname "$0")
@@ -129,6 +130,25 @@ for before in 0 0.5; do
     at=$(lines); say ring 1; sleep 2
     check "$at" "$dir/moved" 250 "server running again"
 done
+
+# 8. The server stops for 0.3 s (as while it probes a new card) as a bell is
+# rung, then plays on: each stroke is heard once, a little late at most, and
+# nobody is told.
+reported=$(grep -c "The bell cannot be heard" "$dir/stderr" || true)
+start_recording "$dir/hiccup.raw" other.monitor
+say ring 2
+kill -STOP "$pulse_pid"; sleep 0.3; kill -CONT "$pulse_pid"
+sleep 2.5
+stop_recording
+/usr/bin/python3 - "$dir/hiccup.raw" "$here" <<'PY' || { cat "$dir/stderr"; exit 1; }
+import sys
+sys.path.insert(0, sys.argv[2])
+from strokes import strokes
+found = strokes(sys.argv[1])
+print("server stopped for a moment:", ["%.3f s, %.3f s long" % s[:2] for s in found])
+assert len(found) == 2, f"{len(found)} strokes, want 2"
+PY
+[ "$(grep -c "The bell cannot be heard" "$dir/stderr" || true)" = "$reported" ] || { echo "a server that stopped for a moment was reported"; cat "$dir/stderr"; exit 1; }
 
 say quit 0
 wait "$probe_pid"

@@ -169,7 +169,7 @@ class PausableDevice {
 } // namespace
 
 // The device stops taking sound just as a stroke is rung: ring() returns at
-// once, the stroke is reported lost within moments and falls back; once the
+// once, the stroke is reported lost within a second and falls back; once the
 // device takes sound again, the next stroke is played there.
 TEST(AlsaRoute, AStrokeIntoADeviceThatStopsIsReportedLostAndTheDeviceIsUsedAgainOnceItPlays) {
     PausableDevice device;
@@ -189,9 +189,9 @@ TEST(AlsaRoute, AStrokeIntoADeviceThatStopsIsReportedLostAndTheDeviceIsUsedAgain
     player.beep();
     EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(20));
     EXPECT_FALSE(player.usingSystemBeep()); // taken: the device looked fine
-    ASSERT_TRUE(QTest::qWaitFor([&] { return systemBeeps == 1; }, 1000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return systemBeeps == 1; }, 2000))
         << "the stroke into a stopped device was not reported lost";
-    EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(600));
+    EXPECT_LT(Clock::now() - asked, std::chrono::seconds(1)); // still within the bell
     EXPECT_FALSE(routes->playing());
     EXPECT_EQ(routes->problem(), "ALSA's default device stopped playing");
 
