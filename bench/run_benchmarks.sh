@@ -175,6 +175,8 @@ echo "== Bell strokes: delay and dropouts, idle and beside a mixed load (stress-
 idle_then_loaded stroke_run ""
 
 echo "== Bell: a sound server stopped (SIGSTOP) as a stroke is rung, to the chair's notice (3 runs)"
+echo "   (rule: still or unanswered for 150 ms readies the next route; for 600 ms it has stopped:"
+echo "    its strokes are lost and the chair is told, which must stay within 1 s of the stop)"
 mkfifo "$work_dir/freeze-commands"
 QT_QPA_PLATFORM=offscreen "$bin/bench/bell_probe_bench" - <"$work_dir/freeze-commands" >/dev/null \
     2> >(/usr/bin/python3 -u -c 'import sys, time
@@ -232,6 +234,7 @@ for line in sys.stdin: print(time.monotonic_ns(), line, end="", flush=True)' >"$
 echo "== Bell through plain ALSA: delay and dropouts, idle and beside the mixed load"
 idle_then_loaded alsa_run "ALSA "
 echo "== Bell through plain ALSA: the device stops taking sound as a stroke is rung, to the chair's notice (3 runs)"
+echo "   (rule: writes still for 600 ms, while this program itself runs on time, is a stopped device)"
 alsa_run "ALSA stall" 0 stall
 
 echo "== Step lag with no sound server reachable (real bell player, 1st bell a minute in)"
