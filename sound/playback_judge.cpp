@@ -37,8 +37,11 @@ void PlaybackJudge::handedOver(TimePoint now, TimePoint starts, Clock::duration 
     strokes_.push_back({now, starts, starts + length});
 }
 
+// By this program's clock, and until the server is seen to have begun every
+// stroke: one a stop of the server held back is not cut off by a close.
 bool PlaybackJudge::sounding(TimePoint now) const {
-    return !strokes_.empty() && strokes_.back().ends > now;
+    return !strokes_.empty() &&
+           (strokes_.back().ends + kQuietBetweenStrokes > now || unheard() > 0);
 }
 
 int PlaybackJudge::unheard() const {

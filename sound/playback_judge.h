@@ -61,7 +61,7 @@ class PlaybackJudge {
     TimePoint startFor(TimePoint now) const;
     // A stroke `length` long was handed over now, to start at `starts`.
     void handedOver(TimePoint now, TimePoint starts, Clock::duration length);
-    // Some stroke handed over has not finished sounding.
+    // Some stroke handed over may not have finished sounding.
     bool sounding(TimePoint now) const;
     // Strokes that would go unheard if the stream went now: not confirmed by
     // an answer, or not begun while the position was still seen to move.

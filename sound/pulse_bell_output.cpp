@@ -50,8 +50,20 @@ class PulseBellOutput final : public BellOutput {
     void setProblem(const std::string& why);
     void setFlag(std::atomic<bool>& flag, bool value);
 
-    // First in, last out: the other parts hold the loop's handles.
+    // First in, last out: the other parts hold the loop's handles, and
+    // their handlers write the state below.
     PulseLoop loop_;
+    bool wanted_ = false;
+    bool defaultMoved_ = false; // the default sink is no longer the stream's
+    int lost_ = 0;              // reported once the loop's round is done
+
+    // Shared with the callers' threads.
+    std::atomic<bool> wantedAsked_{false};
+    std::atomic<bool> playing_{false};
+    std::atomic<bool> faltering_{false};
+    mutable std::mutex problemMutex_;
+    std::string problem_ = "not connected yet";
+
     LoopTimer supervisor_{loop_.api(), [this] { supervise(); }};
     PulseConnection connection_{
         loop_.api(),
@@ -71,16 +83,6 @@ class PulseBellOutput final : public BellOutput {
                          .lost = [this](int strokes) { lost_ += strokes; }}};
     PulseLevel level_{[this] { reportChanged(); },
                       [this](const std::string& sink) { followDefaultSink(sink); }};
-    bool wanted_ = false;
-    bool defaultMoved_ = false; // the default sink is no longer the stream's
-    int lost_ = 0;              // reported once the loop's round is done
-
-    // Shared with the callers' threads.
-    std::atomic<bool> wantedAsked_{false};
-    std::atomic<bool> playing_{false};
-    std::atomic<bool> faltering_{false};
-    mutable std::mutex problemMutex_;
-    std::string problem_ = "not connected yet";
 };
 
 PulseBellOutput::PulseBellOutput() {
@@ -143,14 +145,14 @@ void PulseBellOutput::setWanted(bool wanted) {
 
 void PulseBellOutput::supervise() {
     if (!wanted_ && !stream_.sounding()) return close(); // between bells it costs nothing
+    supervisor_.arm(kSuperviseEvery); // first: nothing below can leave it unarmed
     if (connection_.check()) checkStream();
-    supervisor_.arm(kSuperviseEvery);
 }
 
 void PulseBellOutput::checkStream() {
     if (!stream_.get()) return stream_.open(connection_.context());
     if (stream_.isReady()) {
-        if (defaultMoved_ && !stream_.sounding()) stream_.open(connection_.context());
+        if (defaultMoved_ && stream_.between()) stream_.open(connection_.context());
         return;
     }
     if (stream_.stuckCreating(kCreateWithin))
@@ -200,8 +202,8 @@ void PulseBellOutput::followDefaultSink(const std::string& defaultSink) {
     const char* current = pa_stream_get_device_name(stream_.get());
     if (current && defaultSink == current) return;
     qCDebug(soundLog) << "sound server: the default sink is now" << defaultSink.c_str();
-    defaultMoved_ = true; // reopened on the new default once no stroke is sounding
-    if (!stream_.sounding()) stream_.open(connection_.context());
+    defaultMoved_ = true; // reopened on the new default between bells
+    if (stream_.between()) stream_.open(connection_.context());
 }
 
 } // namespace

@@ -23,12 +23,15 @@ double loudest(const pa_cvolume& volume) {
 // The server answers in order, so the stream's answer completes the round
 // that the sink's answer began.
 void PulseLevel::ask(pa_context* context, pa_stream* stream) {
-    letGo(pa_context_get_sink_info_by_index(
+    sinkAnswered_ = false; // nothing left over from a round that never ended
+    pa_operation* sink = pa_context_get_sink_info_by_index(
         context, pa_stream_get_device_index(stream),
         [](pa_context*, const pa_sink_info* info, int eol, void* self) {
             guarded([&] { static_cast<PulseLevel*>(self)->sinkAnswered(info, eol); });
         },
-        this));
+        this);
+    if (!sink) return;
+    letGo(sink);
     letGo(pa_context_get_sink_input_info(
         context, pa_stream_get_index(stream),
         [](pa_context*, const pa_sink_input_info* info, int eol, void* self) {

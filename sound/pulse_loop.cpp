@@ -52,7 +52,11 @@ void PulseLoop::stop() {
 
 void PulseLoop::run() {
     while (!quit_) {
-        if (pa_mainloop_iterate(loop_.get(), 1, nullptr) < 0) break;
+        if (pa_mainloop_iterate(loop_.get(), 1, nullptr) < 0) {
+            // Not expected of a loop nobody quits: what it held is closed.
+            qCWarning(soundLog) << "sound server output: its loop ended";
+            break;
+        }
         if (afterRound_) guarded(afterRound_);
     }
     if (atExit_) guarded(atExit_);

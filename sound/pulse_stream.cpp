@@ -142,12 +142,15 @@ bool PulseStream::write(Clock::time_point asked) {
     const auto now = Clock::now();
     const auto starts = judge_.startFor(now);
     // Until the server plays the stream (it was opened anew after the stroke
-    // was taken), the stroke waits behind the silence queued, so it is heard whole.
+    // was taken), the stroke waits behind what is queued, so it is heard
+    // whole, and a quiet after the stroke before it.
     const bool started = judge_.hasStarted();
+    const auto after = starts > now ? bytesFor(kQuietBetweenStrokes) : 0;
     if (pa_stream_write(stream_.get(), stroke_.data(), stroke_.size() * sizeof(std::int16_t),
-                        nullptr, started ? bytesFor(starts - now) : 0,
+                        nullptr, started ? bytesFor(starts - now) : after,
                         started ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE) != 0)
         return false;
+    lastStroke_ = now;
     if (now - asked > PlaybackJudge::kHeldUp)
         qCDebug(soundLog)
             << "sound server: stroke written"
@@ -169,7 +172,9 @@ void PulseStream::feedSilence(std::size_t bytes) {
 
 void PulseStream::watch() {
     using Verdict = PlaybackJudge::Verdict;
-    const Verdict verdict = judge_.check(Clock::now(), watch_.due());
+    const auto due = watch_.due();
+    watch_.arm(PlaybackJudge::kPingEvery); // first: nothing below can leave it unarmed
+    const Verdict verdict = judge_.check(Clock::now(), due);
     switch (verdict) {
     case Verdict::HeldUp:
         return watch_.arm(10ms);
@@ -185,7 +190,6 @@ void PulseStream::watch() {
         break;
     }
     if (!judge_.awaitingAnswer()) ping();
-    watch_.arm(PlaybackJudge::kPingEvery);
 }
 
 void PulseStream::ping() {

@@ -48,6 +48,9 @@ class PulseStream {
     // Hands a stroke asked for at `asked` to the server; false when it cannot.
     bool write(Clock::time_point asked);
     bool sounding() const { return judge_.sounding(Clock::now()); }
+    // No stroke sounds and none was rung in the last two seconds: the stream
+    // can be reopened without a bell's strokes falling apart.
+    bool between() const { return !sounding() && Clock::now() - lastStroke_ > kBellSpan; }
 
   private:
     void stateChanged();
@@ -65,7 +68,8 @@ class PulseStream {
     Stream stream_;
     PlaybackJudge judge_;
     LoopTimer watch_;
-    Clock::time_point opened_{};
+    static constexpr std::chrono::seconds kBellSpan{2};
+    Clock::time_point opened_{}, lastStroke_{};
     bool playing_ = false;
     bool faltering_ = false;
     const std::vector<std::int16_t> stroke_;

@@ -102,7 +102,9 @@ TEST(PlaybackJudge, StrokesAreSpacedAndARungStrokeKeepsTheStreamUntilItHasSounde
     s.run(100ms);
     EXPECT_EQ(s.judge.unheard(), 0); // confirmed and begun while the position moved
     EXPECT_TRUE(s.judge.sounding(s.now));
-    s.run(kStroke);
+    s.run(kStroke); // over, but the quiet after it is kept too
+    EXPECT_TRUE(s.judge.sounding(s.now));
+    s.run(200ms);
     EXPECT_FALSE(s.judge.sounding(s.now));
 }
 
@@ -116,4 +118,5 @@ TEST(PlaybackJudge, StrokesNotBegunWhenTheServerStoppedAreUnheard) {
     s.ring(); // waits behind the first, which the server no longer plays
     s.run(200ms);
     EXPECT_EQ(s.judge.unheard(), 1); // the first began while it moved; the second never did
+    EXPECT_TRUE(s.judge.sounding(s.now + 10s)); // so the stream is not closed under it
 }
