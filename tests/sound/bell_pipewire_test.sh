@@ -7,34 +7,13 @@
 set -euo pipefail
 probe=$1
 here=$(dirname "$0")
-for tool in pipewire wireplumber pipewire-pulse; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-. "$here/../common/background.sh"
-dir=$(mktemp -d)
-background_dirs+=("$dir")
-export XDG_RUNTIME_DIR="$dir/runtime" HOME="$dir/home" QT_QPA_PLATFORM=offscreen
-mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
-unset PULSE_SERVER
+# Skipped (77) where PipeWire is not installed or does not come up; ALSA's
+# default leads to the same server.
+. "$here/pipewire_session.sh"
+start_pipewire
+dir=$pipewire_dir
+export QT_QPA_PLATFORM=offscreen
 
-pipewire >"$dir/pipewire.log" 2>&1 &
-pipewire_pid=$!
-background_pids+=($pipewire_pid)
-wireplumber >"$dir/wireplumber.log" 2>&1 &
-background_pids+=($!)
-pipewire-pulse >"$dir/pipewire-pulse.log" 2>&1 &
-background_pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl load-module module-null-sink sink_name=test >/dev/null
-for _ in $(seq 50); do pactl set-default-sink test 2>/dev/null && break; sleep 0.1; done
-# A PipeWire that cannot run headless here is the machine's, not the bell's:
-# reported as skipped, with its logs.
-pactl info | grep -q "Default Sink: test" ||
-    { echo "skipped: PipeWire did not come up headless here"; cat "$dir"/*.log; exit 77; }
-
-# ALSA's default leads to the same server, as on a PipeWire desktop.
-printf 'pcm.!default { type pulse }\n' >"$dir/alsa.conf"
-export ALSA_CONFIG_PATH="$dir/alsa.conf"
 mkfifo "$dir/commands"
 "$probe" - <"$dir/commands" >"$dir/requests" 2>"$dir/stderr" &
 probe_pid=$!
