@@ -4,7 +4,6 @@
 #include "sound_log.h"
 
 #include <pulse/error.h>
-#include <pulse/operation.h>
 
 namespace bw {
 
@@ -74,8 +73,7 @@ void PulseConnection::stateChanged() {
         const auto events = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
                                                                 PA_SUBSCRIPTION_MASK_SINK |
                                                                 PA_SUBSCRIPTION_MASK_SINK_INPUT);
-        if (pa_operation* op = pa_context_subscribe(c, events, nullptr, nullptr))
-            pa_operation_unref(op);
+        letGo(pa_context_subscribe(c, events, nullptr, nullptr));
         handlers_.ready();
     } else if (state == PA_CONTEXT_FAILED) {
         handlers_.failed(unreachable(c));

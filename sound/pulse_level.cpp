@@ -4,17 +4,12 @@
 #include "sound_log.h"
 
 #include <pulse/introspect.h>
-#include <pulse/operation.h>
 
 #include <utility>
 
 namespace bw {
 
 namespace {
-void letGo(pa_operation* operation) {
-    if (operation) pa_operation_unref(operation);
-}
-
 double loudest(const pa_cvolume& volume) {
     return double(pa_cvolume_max(&volume)) / PA_VOLUME_NORM;
 }

@@ -10,6 +10,7 @@
 #include "sound_log.h"
 
 #include <pulse/mainloop.h>
+#include <pulse/operation.h>
 
 #include <atomic>
 #include <chrono>
@@ -29,6 +30,11 @@ template <typename Body> void guarded(Body&& body) {
     } catch (const std::exception& e) {
         qCWarning(soundLog) << "sound server output:" << e.what();
     }
+}
+
+// Operations are not waited for: each is let go at once, NULL or not.
+inline void letGo(pa_operation* operation) {
+    if (operation) pa_operation_unref(operation);
 }
 
 class PulseLoop {

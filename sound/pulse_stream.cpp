@@ -200,7 +200,7 @@ void PulseStream::ping() {
         },
         this);
     if (!op) return;
-    pa_operation_unref(op);
+    letGo(op);
     judge_.asked(Clock::now());
 }
 
