@@ -51,5 +51,6 @@ int main(int argc, char** argv) {
     window.addActivityListener(&bell);
     window.addActivityListener(&screenSaver);
     window.show();
+    screenSaver.watchWindow(window.windowHandle());
     return QApplication::exec();
 }

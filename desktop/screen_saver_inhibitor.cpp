@@ -1,6 +1,7 @@
 #include "screen_saver_inhibitor.h"
 
 #include "dbus_log.h"
+#include "wayland_idle_inhibitor.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -81,7 +82,8 @@ std::optional<QVariant> cookieOf(const Route& r, const QDBusMessage& reply) {
 } // namespace
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
-    : QObject(parent), routes_(routesInOrder()), watcher_(new QDBusServiceWatcher(this)) {
+    : QObject(parent), wayland_(new WaylandIdleInhibitor(this)), routes_(routesInOrder()),
+      watcher_(new QDBusServiceWatcher(this)) {
     watcher_->setConnection(QDBusConnection::sessionBus());
     watcher_->setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
     for (const Route& r : routes_)
@@ -95,15 +97,20 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
-    wanted_ = false;
-    release();
+    sessionRunningChanged(false);
 }
 
 QString ScreenSaverInhibitor::heldBy() const {
     return held_ ? QString(routes_[held_->route].service) : QString();
 }
 
+void ScreenSaverInhibitor::watchWindow(QWindow* window) {
+    wayland_->watch(window);
+}
+
 void ScreenSaverInhibitor::sessionRunningChanged(bool running) {
+    x11_.hold(running);
+    wayland_->hold(running);
     wanted_ = running;
     if (running)
         inhibit();

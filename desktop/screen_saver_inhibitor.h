@@ -1,5 +1,11 @@
 #pragma once
-// Asks the desktop not to blank the screen while a session runs. Desktops
+// Keeps the screen lit while a session runs, by every means the desktop
+// offers, all held and released together: the X server's own saver is
+// suspended (X11), an idle inhibitor is put on the window's surface (Wayland),
+// and the desktop's screen-saver service is asked on D-Bus, which on GNOME
+// and KDE also holds off locking and suspend.
+//
+// On D-Bus, desktops
 // answer on different D-Bus services, tried in order until one answers: the
 // freedesktop ScreenSaver (GNOME, KDE, Cinnamon, xscreensaver...), MATE's own,
 // and the desktop portal's Inhibit, which is also all a sandbox can reach and
@@ -10,6 +16,7 @@
 // nothing happens. Quitting the program releases the inhibit.
 
 #include "session_activity.h"
+#include "x11_screen_saver_suspend.h"
 
 #include <QObject>
 #include <QString>
@@ -20,14 +27,19 @@
 
 class QDBusMessage;
 class QDBusServiceWatcher;
+class QWindow;
 
 namespace bw {
+
+class WaylandIdleInhibitor;
 
 class ScreenSaverInhibitor : public QObject, public SessionActivity {
   public:
     explicit ScreenSaverInhibitor(QObject* parent = nullptr);
     ~ScreenSaverInhibitor() override;
 
+    // The window whose surface carries the Wayland idle inhibitor.
+    void watchWindow(QWindow* window);
     void sessionRunningChanged(bool running) override;
     bool inhibiting() const { return held_.has_value(); }
     // Whether a service is being asked now, and an answer may still change
@@ -57,6 +69,8 @@ class ScreenSaverInhibitor : public QObject, public SessionActivity {
     void release();
     void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
 
+    X11ScreenSaverSuspend x11_;
+    WaylandIdleInhibitor* wayland_;
     std::vector<Route> routes_;
     QDBusServiceWatcher* watcher_;
     bool wanted_ = false;

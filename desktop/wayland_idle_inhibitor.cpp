@@ -1,0 +1,108 @@
+#include "wayland_idle_inhibitor.h"
+
+#include "qwayland-idle-inhibit-unstable-v1.h"
+#include "screen_log.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QWaylandClientExtensionTemplate>
+#include <QWindow>
+#include <qpa/qplatformnativeinterface.h>
+
+namespace bw {
+
+// Bound by Qt's own registry once the compositor announces the global; stays
+// inactive where it never does.
+class IdleInhibitManager : public QWaylandClientExtensionTemplate<IdleInhibitManager>,
+                           public QtWayland::zwp_idle_inhibit_manager_v1 {
+  public:
+    IdleInhibitManager() : QWaylandClientExtensionTemplate(1) {}
+    ~IdleInhibitManager() override {
+        if (isActive()) destroy();
+    }
+};
+
+namespace {
+bool onWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+} // namespace
+
+WaylandIdleInhibitor::WaylandIdleInhibitor(QObject* parent) : QObject(parent) {
+    if (!onWayland()) {
+        qCDebug(screenLog) << "not on Wayland: no idle inhibitor";
+        return;
+    }
+    manager_ = std::make_unique<IdleInhibitManager>();
+    connect(manager_.get(), &QWaylandClientExtension::activeChanged, this, [this] { refresh(); });
+}
+
+WaylandIdleInhibitor::~WaylandIdleInhibitor() {
+    drop();
+}
+
+void WaylandIdleInhibitor::watch(QWindow* window) {
+    if (window_) window_->removeEventFilter(this);
+    window_ = window;
+    if (window_) window_->installEventFilter(this);
+    refresh();
+}
+
+void WaylandIdleInhibitor::hold(bool inhibit) {
+    wanted_ = inhibit;
+    if (manager_ && inhibit && !manager_->isActive())
+        qCDebug(screenLog) << "the compositor offers no idle inhibit";
+    refresh();
+}
+
+bool WaylandIdleInhibitor::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Hide:
+        drop(); // its surface goes with it
+        break;
+    case QEvent::PlatformSurface:
+        if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+            QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+            drop();
+        break;
+    case QEvent::Expose:
+    case QEvent::Show:
+        refresh();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// The surface the window is shown with now, or null while it is not. Qt
+// reports a window being hidden as unexposed just before it destroys its
+// surface.
+wl_surface* WaylandIdleInhibitor::shownSurface() const {
+    if (!window_ || !window_->isExposed() || !window_->handle()) return nullptr;
+    QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+    if (!native) return nullptr;
+    return static_cast<wl_surface*>(native->nativeResourceForWindow("surface", window_));
+}
+
+void WaylandIdleInhibitor::refresh() {
+    if (!manager_) return;
+    wl_surface* surface = manager_->isActive() && wanted_ ? shownSurface() : nullptr;
+    if (surface == inhibitedSurface_ && (inhibitor_ != nullptr) == (surface != nullptr)) return;
+    drop();
+    if (!surface) return;
+    inhibitor_ = manager_->create_inhibitor(surface);
+    inhibitedSurface_ = surface;
+    qCDebug(screenLog) << "idle inhibited on the window's surface";
+}
+
+void WaylandIdleInhibitor::drop() {
+    if (!inhibitor_) return;
+    zwp_idle_inhibitor_v1_destroy(inhibitor_);
+    inhibitor_ = nullptr;
+    inhibitedSurface_ = nullptr;
+    qCDebug(screenLog) << "idle inhibitor released";
+}
+
+} // namespace bw
