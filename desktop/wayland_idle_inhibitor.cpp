@@ -18,8 +18,11 @@ class IdleInhibitManager : public QWaylandClientExtensionTemplate<IdleInhibitMan
                            public QtWayland::zwp_idle_inhibit_manager_v1 {
   public:
     IdleInhibitManager() : QWaylandClientExtensionTemplate(1) {}
-    ~IdleInhibitManager() override {
-        if (isActive()) destroy();
+    ~IdleInhibitManager() override { letGo(); }
+    // Qt marks the extension inactive when the global goes away but keeps
+    // the bound object; a later bind would overwrite it.
+    void letGo() {
+        if (object()) destroy();
     }
 };
 
@@ -35,7 +38,10 @@ WaylandIdleInhibitor::WaylandIdleInhibitor(QObject* parent) : QObject(parent) {
         return;
     }
     manager_ = std::make_unique<IdleInhibitManager>();
-    connect(manager_.get(), &QWaylandClientExtension::activeChanged, this, [this] { refresh(); });
+    connect(manager_.get(), &QWaylandClientExtension::activeChanged, this, [this] {
+        refresh(); // drops the inhibitor first if the manager went away
+        if (!manager_->isActive()) manager_->letGo();
+    });
 }
 
 WaylandIdleInhibitor::~WaylandIdleInhibitor() {
@@ -51,15 +57,20 @@ void WaylandIdleInhibitor::watch(QWindow* window) {
 
 void WaylandIdleInhibitor::hold(bool inhibit) {
     wanted_ = inhibit;
-    if (manager_ && inhibit && !manager_->isActive())
+    if (manager_ && inhibit && !manager_->isActive() && !toldUnoffered_) {
+        toldUnoffered_ = true;
         qCDebug(screenLog) << "the compositor offers no idle inhibit";
+    }
     refresh();
 }
 
 bool WaylandIdleInhibitor::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Hide:
-        drop(); // its surface goes with it
+        // Qt 6.4 has destroyed the surface by now (which the protocol allows);
+        // later versions keep it without a role, where a kept inhibitor
+        // would still hold off idle with no window to show.
+        drop();
         break;
     case QEvent::PlatformSurface:
         if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
@@ -76,9 +87,8 @@ bool WaylandIdleInhibitor::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-// The surface the window is shown with now, or null while it is not. Qt
-// reports a window being hidden as unexposed just before it destroys its
-// surface.
+// The surface the window is shown with now, or null while it is not exposed
+// (hidden, or no longer drawn by the compositor).
 wl_surface* WaylandIdleInhibitor::shownSurface() const {
     if (!window_ || !window_->isExposed() || !window_->handle()) return nullptr;
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();

@@ -3,10 +3,11 @@
 // through an idle inhibitor on the window's surface, wherever the compositor
 // offers zwp_idle_inhibit_manager_v1 (mutter, KWin, sway and other wlroots
 // compositors). The compositor honours it only while the surface is visible.
-// Qt destroys the window's surface when the window is hidden and makes a new
-// one when it is shown again, so the inhibitor follows the window's exposure:
-// dropped whenever the window is hidden or loses its surface, made anew on
-// the surface it is shown with. Does nothing unless the platform is Wayland.
+// Hiding the window destroys its surface (Qt 6.4) or takes its role away
+// (later versions), and showing it again may bring a new surface, so the
+// inhibitor follows the window: dropped whenever the window is hidden, loses
+// its platform window or is no longer exposed, made anew on the surface it is
+// exposed with. Does nothing unless the platform is Wayland.
 
 #include <QObject>
 #include <QPointer>
@@ -40,6 +41,7 @@ class WaylandIdleInhibitor : public QObject {
     std::unique_ptr<IdleInhibitManager> manager_; // null unless on Wayland
     QPointer<QWindow> window_;
     bool wanted_ = false;
+    bool toldUnoffered_ = false;
     zwp_idle_inhibitor_v1* inhibitor_ = nullptr;
     wl_surface* inhibitedSurface_ = nullptr;
 };

@@ -61,12 +61,18 @@ sys.exit(1)' "${1:-org.bellwarden.bellwarden}"
 idle=$run/idle
 swayidle_pid=
 start_swayidle() {
-    [ -z "$swayidle_pid" ] || kill "$swayidle_pid"
+    [ -z "$swayidle_pid" ] || kill "$swayidle_pid" 2>/dev/null || true
     rm -f "$idle"
     DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent WAYLAND_DISPLAY=$socket \
         swayidle -d -w timeout 3 "touch $idle" resume "rm -f $idle" >>"$dir/swayidle.log" 2>&1 &
     swayidle_pid=$!
     background_pids+=($swayidle_pid)
+}
+
+# Waits up to $3 seconds for a line matching $2 in file $1.
+wait_line() {
+    for _ in $(seq $(($3 * 10))); do grep -q "$2" "$1" && return 0; sleep 0.1; done
+    return 1
 }
 
 # Fails with $2 if sway goes idle within the next $1 seconds.
@@ -84,6 +90,9 @@ for _ in $(seq 100); do view_inhibits >/dev/null && break; sleep 0.1; done
 view_inhibits >/dev/null || fail "the window was not mapped in sway"
 
 a11y press "Start"
+# The idle clock starts once the inhibitor is asked for, however slow the
+# press was to land.
+wait_line "$dir/stderr" "idle inhibited on the window's surface" 10 || fail "no idle inhibitor after Start"
 start_swayidle
 stays_awake 10 "sway went idle while counting"
 [ "$(a11y read)" != "15:00" ] || fail "the count did not start"
@@ -94,14 +103,21 @@ a11y press " End "
 for _ in $(seq 50); do [ -e "$idle" ] && break; sleep 0.2; done
 [ -e "$idle" ] || { cat "$dir/swayidle.log"; fail "sway did not go idle within 10 s of End"; }
 
+# The probe holds an inhibitor, is hidden (where no inhibitor may be left:
+# sway must go idle) and shown again when told (where it must stay awake).
 env -u DISPLAY WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland \
-    "$probe" >"$dir/probe.out" 2>"$dir/stderr" &
+    "$probe" "$dir/show" >"$dir/probe.out" 2>"$dir/probe.err" &
 background_pids+=($!)
-for _ in $(seq 100); do grep -q "held again" "$dir/probe.out" && break; sleep 0.1; done
-grep -q "held again" "$dir/probe.out" || fail "the probe window was not held again after hide and show"
+probe_fail() { echo "$1"; echo "--- the probe's log:"; cat "$dir/probe.err"; exit 1; }
+wait_line "$dir/probe.out" "hidden" 20 || probe_fail "the probe window was not hidden"
+start_swayidle
+for _ in $(seq 50); do [ -e "$idle" ] && break; sleep 0.2; done
+[ -e "$idle" ] || probe_fail "sway stayed awake with the probe window hidden: an inhibitor was left"
+touch "$dir/show"
+wait_line "$dir/probe.out" "held again" 20 || probe_fail "the probe window was not held again once shown"
 start_swayidle
 stays_awake 5 "sway went idle with the probe window shown again"
-[ "$(view_inhibits bellwarden-idle-probe)" != false ] ||
-    fail "sway's tree says the probe window shown again does not inhibit idle"
-echo "wayland idle ok: no idle for 10 s while counting (inhibit_idle: $inhibits), idle after End;" \
-    "the inhibitor followed a window hidden and shown again"
+inhibits=$(view_inhibits bellwarden-idle-probe) || probe_fail "the probe window is not in sway's tree"
+[ "$inhibits" != false ] || probe_fail "sway's tree says the probe window shown again does not inhibit idle"
+echo "wayland idle ok: no idle for 10 s while counting, idle after End;" \
+    "an inhibitor let go of a hidden window and followed it shown again"

@@ -1,11 +1,13 @@
-// A window that holds an idle inhibitor under Wayland and is hidden and shown
-// again: Qt gives it a new surface, and the inhibitor must follow it, with
-// none left on the old one. Prints "held again" once it does, then stays up
-// for the test to ask the compositor whether it is honoured.
+// A window that holds an idle inhibitor under Wayland, is hidden, and is
+// shown again once the file named by its argument exists: the inhibitor must
+// be let go with the hidden window and follow it to the surface it is shown
+// with. Prints "hidden" and "held again" as it gets there, and stays up for
+// the test to ask the compositor at each step.
 
 #include "wayland_idle_inhibitor.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 #include <QWidget>
 #include <cstdio>
@@ -15,10 +17,17 @@ namespace {
     std::fprintf(stderr, "idle inhibit probe: %s\n", what);
     std::exit(1);
 }
+
+void say(const char* step) {
+    std::puts(step);
+    std::fflush(stdout);
+}
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (argc < 2) fail("usage: idle_inhibit_probe SHOW_AGAIN_FILE");
+    const QString showAgain = QString::fromLocal8Bit(argv[1]);
     QGuiApplication::setDesktopFileName("bellwarden-idle-probe");
     QWidget window;
     window.resize(320, 200);
@@ -31,10 +40,12 @@ int main(int argc, char** argv) {
     window.hide();
     if (!QTest::qWaitFor([&] { return !inhibitor.inhibiting(); }, 2000))
         fail("the inhibitor stayed on the hidden window's surface");
+    say("hidden");
+    if (!QTest::qWaitFor([&] { return QFile::exists(showAgain); }, 60000))
+        fail("never told to show the window again");
     window.show();
     if (!QTest::qWaitFor([&] { return inhibitor.inhibiting(); }, 5000))
         fail("no inhibitor once the window was shown again");
-    std::puts("held again");
-    std::fflush(stdout);
+    say("held again");
     return QApplication::exec();
 }
