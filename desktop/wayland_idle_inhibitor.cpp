@@ -78,7 +78,6 @@ bool WaylandIdleInhibitor::eventFilter(QObject* watched, QEvent* event) {
             drop();
         break;
     case QEvent::Expose:
-    case QEvent::Show:
         refresh();
         break;
     default:
@@ -99,7 +98,7 @@ wl_surface* WaylandIdleInhibitor::shownSurface() const {
 void WaylandIdleInhibitor::refresh() {
     if (!manager_) return;
     wl_surface* surface = manager_->isActive() && wanted_ ? shownSurface() : nullptr;
-    if (surface == inhibitedSurface_ && (inhibitor_ != nullptr) == (surface != nullptr)) return;
+    if (surface == inhibitedSurface_) return; // null exactly while none is held
     drop();
     if (!surface) return;
     inhibitor_ = manager_->create_inhibitor(surface);

@@ -69,9 +69,9 @@ start_swayidle() {
     background_pids+=($swayidle_pid)
 }
 
-# Waits up to $3 seconds for a line matching $2 in file $1.
-wait_line() {
-    for _ in $(seq $(($3 * 10))); do grep -q "$2" "$1" && return 0; sleep 0.1; done
+# Whether sway goes idle within 10 s.
+goes_idle() {
+    for _ in $(seq 50); do [ -e "$idle" ] && return 0; sleep 0.2; done
     return 1
 }
 
@@ -100,8 +100,7 @@ inhibits=$(view_inhibits) || fail "the window left sway's tree"
 [ "$inhibits" != false ] || fail "sway's tree says the counting window does not inhibit idle"
 
 a11y press " End "
-for _ in $(seq 50); do [ -e "$idle" ] && break; sleep 0.2; done
-[ -e "$idle" ] || { cat "$dir/swayidle.log"; fail "sway did not go idle within 10 s of End"; }
+goes_idle || { cat "$dir/swayidle.log"; fail "sway did not go idle within 10 s of End"; }
 
 # The probe holds an inhibitor, is hidden (where no inhibitor may be left:
 # sway must go idle) and shown again when told (where it must stay awake).
@@ -111,8 +110,7 @@ background_pids+=($!)
 probe_fail() { echo "$1"; echo "--- the probe's log:"; cat "$dir/probe.err"; exit 1; }
 wait_line "$dir/probe.out" "hidden" 20 || probe_fail "the probe window was not hidden"
 start_swayidle
-for _ in $(seq 50); do [ -e "$idle" ] && break; sleep 0.2; done
-[ -e "$idle" ] || probe_fail "sway stayed awake with the probe window hidden: an inhibitor was left"
+goes_idle || probe_fail "sway stayed awake with the probe window hidden: an inhibitor was left"
 touch "$dir/show"
 wait_line "$dir/probe.out" "held again" 20 || probe_fail "the probe window was not held again once shown"
 start_swayidle

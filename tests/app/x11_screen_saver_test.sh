@@ -54,8 +54,7 @@ wait_window "Bellwarden coded by" >/dev/null || fail "no window"
 saver set || fail "could not set the screen saver"
 a11y press "Start"
 # Held from when the suspend went out, however slow the press was to land.
-for _ in $(seq 100); do grep -q "X screen saver suspended" "$dir/stderr" && break; sleep 0.1; done
-grep -q "X screen saver suspended" "$dir/stderr" || fail "no suspend after Start"
+wait_line "$dir/stderr" "X screen saver suspended" 10 || fail "no suspend after Start"
 saver held || fail "the screen saver was not held off"
 [ "$(a11y read)" != "15:00" ] || fail "the count did not run"
 a11y press " End "

@@ -33,6 +33,12 @@ wait_window() {
     return 1
 }
 
+# Waits up to $3 seconds for a line matching $2 in file $1.
+wait_line() {
+    for _ in $(seq $(($3 * 10))); do grep -q "$2" "$1" && return 0; sleep 0.1; done
+    return 1
+}
+
 # Colour of one pixel of a PNG as "r,g,b".
 pixel() {
     convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
