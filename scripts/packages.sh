@@ -4,7 +4,9 @@
 # once, as root or through sudo.
 
 # file and dpkg-dev: CPack reads the libraries the package links against.
-BUILD_PACKAGES="cmake g++ make pkgconf qt6-base-dev libgl-dev libpulse-dev libasound2-dev file dpkg-dev libxss-dev qt6-base-private-dev qt6-wayland-dev wayland-protocols"
+# qt6-wayland: Debian 12's qt6-wayland-dev has CMake check for plugin files
+# that only qt6-wayland installs, and stop the configure without them.
+BUILD_PACKAGES="cmake g++ make pkgconf qt6-base-dev libgl-dev libpulse-dev libasound2-dev file dpkg-dev libxss-dev qt6-base-private-dev qt6-wayland-dev qt6-wayland wayland-protocols"
 RUN_PACKAGES="qt6-qpa-plugins qt6-wayland libpulse0 fonts-liberation fonts-texgyre fonts-urw-base35 fonts-lato"
 TEST_PACKAGES="libgtest-dev googletest xvfb x11-apps x11-utils xdotool imagemagick pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber libasound2-plugins sox dbus libfaketime faketime llvm at-spi2-core python3-pyatspi desktop-file-utils appstream lintian weston qt6-gtk-platformtheme libbenchmark-dev python3-xlib sway swayidle"
 
